@@ -1,0 +1,38 @@
+# make run   install what is missing, build (Release), start the panel
+# make test  install, build, run every test suite
+# make asan  the tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# make bench build and run the benchmarks
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test asan bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/src/app/plendo
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLENDO_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLENDO_BUILD_BENCH=ON -DPLENDO_BUILD_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	for b in build-bench/bench/*_bench; do $$b; done
+
+clean:
+	rm -rf $(BUILD) build-asan build-bench

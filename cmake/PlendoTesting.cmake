@@ -1,0 +1,14 @@
+# plendo_add_test(<name> LAYER <layer> SOURCES <files...> LIBS <libs...>)
+# One executable per suite; every test carries its layer as a CTest label so
+# that `ctest -L <layer>` runs one layer. Qt suites run on the offscreen
+# platform and need no display.
+function(plendo_add_test name)
+  cmake_parse_arguments(T "" "LAYER" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} plendo_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    PLENDO_SHARED_TESTDATA="${PROJECT_SOURCE_DIR}/../shared/testdata")
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS ${T_LAYER} ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

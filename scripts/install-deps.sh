@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Plendo needs to build, test and run.
+# Quick and quiet when everything is present; apt-get update only when not.
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ make pkg-config
+  qt6-base-dev
+  libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-ipafont-gothic
+  libimage-exiftool-perl
+  xvfb xauth imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,62 @@
+#pragma once
+// What the main panel offers the engine. The panel (Qt) implements it; the
+// command-line front end and the tests implement it without a window. The
+// engine never sees a widget, only this.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace plendo::engine {
+
+struct Colour {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Colour&, const Colour&) = default;
+};
+inline constexpr Colour kRed{255, 0, 0};       // every error message; beeps
+inline constexpr Colour kGray{128, 128, 128};  // the ready prompt
+
+// The three status lamps: read (RLED), EXIF (ELED), write (WLED).
+enum class Lamp { Read, Exif, Write };
+
+// Which side the chosen size applies to: RG1 長, RG2 横, RG3 縦.
+enum class SizeSide { LongSide, Width, Height };
+
+class PanelHost {
+ public:
+  virtual ~PanelHost() = default;
+
+  // Clears the preview, shows `text` in `colour` on the monitor label and
+  // repaints it at once; pure red also sounds the default beep.
+  virtual void ShowMonitorMessage(Colour colour, const std::string& text) = 0;
+  // Empties the monitor label and repaints it (before each item of a batch).
+  virtual void ClearMonitorMessage() = 0;
+
+  // True when the size box reads "原寸".
+  virtual bool IsActualSize() const = 0;
+  // The size box's text exactly as shown.
+  virtual std::string SizeText() const = 0;
+  // The checked side button.
+  virtual SizeSide Side() const = 0;
+  // The chosen output folder; empty when none was chosen.
+  virtual std::string WOPath() const = 0;
+
+  virtual void LightOn(Lamp lamp) = 0;
+  virtual void LightOff(Lamp lamp) = 0;
+  virtual void SetLampStatus(Lamp lamp, bool on) = 0;
+
+  // The SSize text panel, repainted at once.
+  virtual void SetSizeCaption(const std::string& text) = 0;
+
+  // Loads the file into the preview and repaints it; throws on failure.
+  virtual void LoadPreview(const std::filesystem::path& path) = 0;
+  virtual void ClearPreview() = 0;
+
+  // btTERM's caption, repainted at once; `focus` also gives it the keyboard focus.
+  virtual void SetTermCaption(const std::string& caption, bool focus) = 0;
+  virtual void ChangeButtonsEnabled(bool enabled) = 0;
+
+  // Lets every pending window message run (repaints, the abort button).
+  virtual void ProcessPendingMessages() = 0;
+};
+
+}  // namespace plendo::engine

@@ -1,0 +1,36 @@
+#pragma once
+// The settings the panel and the engine share, held in memory between program
+// start and end. Field names are the keys of the .ENV file; the defaults are
+// those of a first start without a file.
+#include <cstdint>
+
+namespace plendo::settings {
+
+// Image type index of the type filter.
+enum ImageType : std::int32_t {
+  kTypeBmp = 0, kTypeJpeg = 1, kTypeGif = 2, kTypePng = 3,
+  kTypeTiff = 4, kTypeWmf = 5, kTypeEmf = 6, kTypeIcon = 7,
+};
+
+struct AppSettings {
+  std::int32_t XQTMode = 0;        // 0 ALL, 1 EXT
+  std::int32_t XQTExt = kTypeJpeg;  // type accepted in EXT mode
+  bool XQTDisp = false;            // disable the button containers, not the buttons
+  std::int32_t JPEGExt = 0;        // 0 .jpg, 1 .jpeg, 2 .JPG, 3 .JPEG
+  bool OutOrigDir = false;         // write beside each source
+  bool ExifCopy = false;
+  bool OverWrite = true;
+  std::int32_t Gamma = 1;          // level 0..3
+  double GammaStep = 0.06;
+  std::int32_t SharpNess = 1;      // level 0..3
+  bool AddGSMark = false;
+  bool AutoEffOFF = true;
+  bool Progress = false;
+  std::int32_t Compress = 70;      // JPEG quality; its low byte is used
+  std::int32_t AlphaBlendType = 0; // 0 never, 1 while inactive, 2 always
+  std::int32_t AlphaBlendValue = 180;
+  bool SaveLocate = false;
+  std::int32_t SaveGSize = -1;     // size-box item to return to from 原寸
+};
+
+}  // namespace plendo::settings
