@@ -19,7 +19,7 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/src/app/plendo
+	./$(BUILD)/bin/plendo
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
