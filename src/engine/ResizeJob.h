@@ -1,0 +1,28 @@
+#pragma once
+// The working state of one file, shared by ResizeGRP and its steps. It lives
+// for one call; everything it holds is released when it goes, on every path.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "imaging/Graphics.h"
+#include "platform/Bitmap.h"
+
+namespace plendo::engine {
+
+struct ResizeJob {
+  std::filesystem::path SourcePath;
+  std::unique_ptr<imaging::TGPBitmap> Source;
+  // The decoded source's size, taken once after decoding.
+  std::uint32_t SourceWidth = 0;
+  std::uint32_t SourceHeight = 0;
+  // The output's size before rounding.
+  double TargetWidth = 0;
+  double TargetHeight = 0;
+  std::string OutName;                // file name without folder
+  std::filesystem::path OutPath;      // output folder + OutName
+  platform::Bitmap Work;              // sized, drawn and sharpened by WriteResizedJPEG
+};
+
+}  // namespace plendo::engine

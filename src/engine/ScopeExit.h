@@ -1,0 +1,19 @@
+#pragma once
+// Runs a clean-up when the scope is left, normally or by an error.
+#include <utility>
+
+namespace plendo::engine {
+
+template <typename F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ~ScopeExit() { f_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F f_;
+};
+
+}  // namespace plendo::engine
