@@ -1,0 +1,93 @@
+#include "platform/IcoReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/BmpReader.h"
+
+namespace plendo::platform {
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+std::uint16_t U16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
+std::uint32_t U32(Bytes b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+struct Entry {
+  Bytes data;
+  bool png = false;
+  int depth = 0;
+  long long area = 0;
+};
+
+// What an entry really holds, from its own header rather than the directory
+// (whose size and depth fields are often 0 or wrong). PNG: the IHDR width and
+// height at bytes 16..23. DIB: its header, height halved for the mask.
+bool DescribeEntry(Entry& e) {
+  if (e.data.size() >= 24 && std::memcmp(e.data.data(), kPngSignature, 8) == 0) {
+    e.png = true;
+    e.depth = 32;
+    const auto be32 = [&](std::size_t at) {
+      return static_cast<long long>(e.data[at]) << 24 | e.data[at + 1] << 16 | e.data[at + 2] << 8 | e.data[at + 3];
+    };
+    e.area = be32(16) * be32(20);
+    return true;
+  }
+  DibSummary s;
+  if (!ReadDibSummary(e.data, s) || s.width <= 0 || s.height == 0) return false;
+  e.depth = s.bits_per_pixel;
+  e.area = static_cast<long long>(s.width) * (s.height < 0 ? -(s.height / 2) : s.height / 2);
+  return true;
+}
+
+}  // namespace
+
+// Directory: u16 reserved (0), u16 type (1 icon, 2 cursor), u16 count, then
+// `count` entries of 16 bytes: u8 width, u8 height, u8 colours, u8 reserved,
+// u16 planes (cursor: hot x), u16 bit count (cursor: hot y), u32 bytes,
+// u32 offset of the entry's data from the start of the file.
+bool LooksLikeIco(Bytes bytes) {
+  return bytes.size() >= 6 && U16(bytes, 0) == 0 && (U16(bytes, 2) == 1 || U16(bytes, 2) == 2) && U16(bytes, 4) > 0;
+}
+
+Bitmap DecodeIco(Bytes bytes, const PngBytesDecoder& decode_png) {
+  if (!LooksLikeIco(bytes)) throw IcoError("ICO: not an icon file");
+  const std::size_t count = U16(bytes, 4);
+  std::vector<Entry> entries;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = 6 + 16 * i;
+    if (at + 16 > bytes.size()) break;
+    const std::uint32_t size = U32(bytes, at + 8);
+    const std::uint32_t offset = U32(bytes, at + 12);
+    if (offset >= bytes.size()) continue;
+    // An entry running past the end keeps what is there; its decoder decides.
+    Entry e;
+    e.data = bytes.subspan(offset, std::min<std::size_t>(size, bytes.size() - offset));
+    if (DescribeEntry(e)) entries.push_back(e);
+  }
+  // The richest entry is the one we show: highest depth, then largest; among
+  // equals the first. When it cannot be decoded we try the next best.
+  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return a.depth != b.depth ? a.depth > b.depth : a.area > b.area;
+  });
+  for (const Entry& e : entries) {
+    try {
+      if (e.png) {
+        if (decode_png) return decode_png(e.data);
+      } else {
+        return DecodeIconDib(e.data);
+      }
+    } catch (const Exception&) {
+      // fall through to the next entry
+    }
+  }
+  throw IcoError("ICO: no entry could be decoded");
+}
+
+}  // namespace plendo::platform
