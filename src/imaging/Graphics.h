@@ -11,7 +11,16 @@
 
 namespace plendo::imaging {
 
-enum class Status { Ok = 0, GenericError = 1, InvalidParameter = 2, OutOfMemory = 3 };
+// Numbered as the object layer the engine was written against numbers them.
+enum class Status {
+  Ok = 0,
+  GenericError = 1,
+  InvalidParameter = 2,
+  OutOfMemory = 3,
+  NotImplemented = 6,
+  FileNotFound = 10,
+  UnknownImageFormat = 13,
+};
 
 // A decoded picture: 8-bit straight-alpha BGRA (Bgra32) or opaque Bgr24.
 class TGPImage {
@@ -31,7 +40,8 @@ class TGPBitmap : public TGPImage {
  public:
   // The format is recognised from the content, never from the name.
   explicit TGPBitmap(const std::filesystem::path& path, bool use_embedded_colour_management = false);
-  // Wraps pixels already in memory (tests, thumbnails).
+  // Wraps pixels already in memory (tests, thumbnails); indexed formats are
+  // expanded to Bgra32.
   explicit TGPBitmap(platform::Bitmap pixels);
 };
 
@@ -49,6 +59,7 @@ struct RectF {
 
 class TGPImageAttributes {
  public:
+  // A gamma that is not a positive number is refused (InvalidParameter).
   Status SetGamma(float gamma, ColorAdjustType type = ColorAdjustType::Default);
   Status SetWrapMode(WrapMode mode, std::uint32_t argb = 0xFF000000, bool clamp = false);
   float Gamma() const { return gamma_; }
@@ -59,7 +70,10 @@ class TGPImageAttributes {
   WrapMode wrap_ = WrapMode::Tile;
 };
 
-// A drawing surface on a 24-bit target bitmap.
+// A drawing surface on a Bgr24 (or Bgra32) target bitmap. Every
+// interpolation mode draws with the high-quality bicubic resampler, and the
+// source always repeats mirrored beyond its edges (tile-flip), which is what
+// the engine asks for; the smoothing and pixel-offset modes are kept only.
 class TGPGraphics {
  public:
   explicit TGPGraphics(platform::Bitmap& target);
@@ -67,7 +81,10 @@ class TGPGraphics {
   Status SetPixelOffsetMode(PixelOffsetMode mode);
   Status SetInterpolationMode(InterpolationMode mode);
   // Scales the source rectangle of `image` into `dest` (floating point, not
-  // rounded), composited over what the target holds, with the attributes' gamma.
+  // rounded), composited over what the target holds, with the attributes'
+  // gamma. Units other than Pixel, an empty image or an unusable rectangle
+  // give InvalidParameter and leave the target as it was. The source
+  // rectangle is rounded to whole pixels and clipped to the image.
   Status DrawImage(const TGPImage& image, const RectF& dest, const RectF& source, Unit unit,
                    const TGPImageAttributes* attributes);
 

@@ -1,0 +1,100 @@
+#include "imaging/JpegDecoder.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "imaging/DecodeError.h"
+#include "platform/JpegError.h"
+
+namespace plendo::imaging {
+namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+
+struct DecompressGuard {
+  jpeg_decompress_struct* cinfo;
+  ~DecompressGuard() { jpeg_destroy_decompress(cinfo); }
+};
+
+// Ink values to BGR. Adobe applications store CMYK inverted (0 = full ink),
+// and their files carry the Adobe marker; YCCK comes only from them.
+void CmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool inverted) {
+  for (int x = 0; x < width; ++x) {
+    const std::uint8_t* p = cmyk + 4 * x;
+    int c = p[0], m = p[1], y = p[2], k = p[3];
+    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    // Now each is 255 - ink: the light left after that ink.
+    bgr[3 * x] = static_cast<std::uint8_t>((y * k + 127) / 255);
+    bgr[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+    bgr[3 * x + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+  }
+}
+
+void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& out) {
+  const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+  std::vector<std::uint8_t> ink;
+  if (cmyk) ink.resize(static_cast<std::size_t>(cinfo.output_width) * 4);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const int y = static_cast<int>(cinfo.output_scanline);
+    if (cmyk) {
+      JSAMPROW row = ink.data();
+      if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
+      CmykRowToBgr(ink.data(), out.Row(y), out.Width(), cinfo.saw_Adobe_marker);
+    } else {
+      // Straight into the bitmap's rows, several at a time.
+      JSAMPROW rows[16];
+      const int n = std::min<int>(16, out.Height() - y);
+      for (int i = 0; i < n; ++i) rows[i] = out.Row(y + i);
+      if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(n)) == 0) break;
+    }
+  }
+}
+
+}  // namespace
+
+Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) throw DecodeError("JPEG: empty");
+  jpeg_decompress_struct cinfo{};
+  platform::JpegErrorManager err;
+  cinfo.err = platform::InstallJpegErrorManager(err);
+  jpeg_create_decompress(&cinfo);
+  DecompressGuard guard{&cinfo};
+  // The result lives on the heap so that no automatic variable changes
+  // between setjmp and a longjmp.
+  const auto out = std::make_unique<Bitmap>();
+  if (setjmp(err.jump)) throw DecodeError("JPEG: " + platform::EJPEG(err.code).Message());
+
+  // Progressive files keep every coefficient in memory; without a backing
+  // store, libjpeg stops with an error when this budget would be passed.
+  cinfo.mem->max_memory_to_use = static_cast<long>(Bitmap::kMaxBytes);
+  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  switch (cinfo.jpeg_color_space) {
+    case JCS_CMYK:
+    case JCS_YCCK:
+      cinfo.out_color_space = JCS_CMYK;
+      break;
+    default:
+      cinfo.out_color_space = JCS_EXT_BGR;
+      break;
+  }
+  jpeg_calc_output_dimensions(&cinfo);
+  const auto width = static_cast<int>(cinfo.output_width);
+  const auto height = static_cast<int>(cinfo.output_height);
+  const std::size_t stride = Bitmap::StrideFor(width, PixelFormat::Bgr24);
+  if (stride == 0 || stride > Bitmap::kMaxBytes / static_cast<std::size_t>(height))
+    throw DecodeError("JPEG: picture too large");
+  *out = Bitmap(width, height, PixelFormat::Bgr24);
+  jpeg_start_decompress(&cinfo);
+  ReadRows(cinfo, *out);
+  jpeg_finish_decompress(&cinfo);
+  return std::move(*out);
+}
+
+}  // namespace plendo::imaging

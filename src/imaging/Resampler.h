@@ -1,0 +1,29 @@
+#pragma once
+// The separable bicubic resampler behind TGPGraphics::DrawImage: a horizontal
+// pass over each source row into a small ring of rows, then a vertical pass
+// per output row, composed over the target and put through the gamma table.
+#include "imaging/GammaTable.h"
+#include "platform/Bitmap.h"
+
+namespace plendo::imaging {
+
+struct SourceRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// In target pixels, not rounded.
+struct DestRect {
+  double x = 0, y = 0, width = 0, height = 0;
+};
+
+// Draws the source rectangle of `source` (Bgr24, or Bgra32 with straight
+// alpha) scaled into `dest` on `target` (Bgr24 or Bgra32). The source
+// repeats mirrored beyond the rectangle's edges. Transparent parts and
+// target pixels only partly inside `dest` keep that share of the target's
+// colour (alpha is resampled premultiplied, so it equals compositing over
+// the target first). Gamma applies to every pixel drawn. False when the
+// formats or rectangles are unusable; then the target is unchanged.
+bool DrawResampled(const platform::Bitmap& source, const SourceRect& from, platform::Bitmap& target,
+                   const DestRect& dest, const GammaTable& gamma);
+
+}  // namespace plendo::imaging
