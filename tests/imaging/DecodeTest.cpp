@@ -1,0 +1,86 @@
+// Every format through TGPBitmap: the same picture comes back with the same
+// pixels (within JPEG's tolerance), and failures give width 0.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "imaging/Graphics.h"
+#include "imaging/ImageDecoder.h"
+#include "support/TempDir.h"
+#include "support/TestImages.h"
+
+namespace plendo::imaging {
+namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+using platform::Rgba;
+using namespace plendo::test;
+
+struct RoundTrip {
+  std::string name;
+  std::function<test::Bytes(const Bitmap&)> write;
+  int tolerance;  // largest channel difference; for JPEG the mean difference
+  friend void PrintTo(const RoundTrip& r, std::ostream* os) { *os << r.name; }
+};
+
+bool Lossy(const RoundTrip& r) { return r.name.starts_with("jpeg"); }
+
+class RoundTripTest : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(RoundTripTest, SamePictureFromEveryFormat) {
+  const Bitmap picture = MakePatches(37, 23);
+  TempDir dir;
+  // The name never decides the format: every file is called .jpg.
+  const auto path = dir / (GetParam().name + ".jpg");
+  WriteFile(path, GetParam().write(picture));
+  const TGPBitmap decoded(path);
+  ASSERT_EQ(decoded.GetWidth(), 37u);
+  ASSERT_EQ(decoded.GetHeight(), 23u);
+  if (Lossy(GetParam()))
+    EXPECT_LE(MeanChannelDifference(decoded.Pixels(), picture), GetParam().tolerance);
+  else
+    EXPECT_LE(MaxChannelDifference(decoded.Pixels(), picture), GetParam().tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, RoundTripTest,
+    ::testing::Values(
+        RoundTrip{"jpeg", [](const Bitmap& b) { return WriteJpeg(b); }, 8},
+        RoundTrip{"jpeg_progressive", [](const Bitmap& b) { return WriteJpeg(b, {.progressive = true}); }, 8},
+        RoundTrip{"png", [](const Bitmap& b) { return WritePng(b); }, 0},
+        RoundTrip{"png16", [](const Bitmap& b) { return WritePng(b, {.bit_depth = 16}); }, 0},
+        RoundTrip{"png_interlaced", [](const Bitmap& b) { return WritePng(b, {.interlaced = true}); }, 0},
+        RoundTrip{"png_palette", [](const Bitmap& b) { return WritePng(b, {.palette = true}); }, 0},
+        RoundTrip{"bmp24", [](const Bitmap& b) { return WriteBmp(b); }, 0},
+        RoundTrip{"bmp24_topdown", [](const Bitmap& b) { return WriteBmp(b, {.top_down = true}); }, 0},
+        RoundTrip{"bmp32", [](const Bitmap& b) { return WriteBmp(b, {.bits = 32}); }, 0},
+        RoundTrip{"bmp16", [](const Bitmap& b) { return WriteBmp(b, {.bits = 16}); }, 8},
+        RoundTrip{"bmp8", [](const Bitmap& b) { return WriteBmp(b, {.bits = 8}); }, 0},
+        RoundTrip{"bmp4", [](const Bitmap& b) { return WriteBmp(b, {.bits = 4}); }, 0},
+        RoundTrip{"bmp8_rle", [](const Bitmap& b) { return WriteBmp(b, {.bits = 8, .rle = true}); }, 0},
+        RoundTrip{"bmp4_rle", [](const Bitmap& b) { return WriteBmp(b, {.bits = 4, .rle = true}); }, 0},
+        RoundTrip{"bmp8_os2", [](const Bitmap& b) { return WriteBmp(b, {.bits = 8, .os2 = true}); }, 0},
+        RoundTrip{"ico32", [](const Bitmap& b) { return WriteIco({{&b, 32}}); }, 0},
+        RoundTrip{"ico8", [](const Bitmap& b) { return WriteIco({{&b, 8}}); }, 0},
+        RoundTrip{"ico_png", [](const Bitmap& b) { return WriteIco({{&b, 32, true}}); }, 0}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(DecodeTest, MissingUnknownAndMetafileSourcesHaveWidthZero) {
+  TempDir dir;
+  WriteFile(dir / "text.jpg", {'h', 'e', 'l', 'l', 'o'});
+  WriteFile(dir / "empty.png", {});
+  test::Bytes emf(64, 0);
+  emf[0] = 1, emf[40] = ' ', emf[41] = 'E', emf[42] = 'M', emf[43] = 'F';
+  WriteFile(dir / "meta.emf", emf);
+  for (const char* name : {"missing.jpg", "text.jpg", "empty.png", "meta.emf", "."}) {
+    const TGPBitmap image(dir / name);
+    EXPECT_EQ(image.GetWidth(), 0u) << name;
+    EXPECT_EQ(image.GetHeight(), 0u) << name;
+    EXPECT_NE(image.GetLastStatus(), Status::Ok) << name;
+  }
+}
+
+}  // namespace
+}  // namespace plendo::imaging

@@ -1,0 +1,121 @@
+// The draw: scaling invariants of the resampler, compositing over the
+// target, and the gamma table.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "imaging/GammaTable.h"
+#include "imaging/Graphics.h"
+#include "imaging/ResampleWeights.h"
+#include "support/TestImages.h"
+
+namespace plendo::imaging {
+namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+using platform::Rgba;
+using namespace plendo::test;
+
+Bitmap WhiteTarget(int w, int h) {
+  Bitmap target(w, h, PixelFormat::Bgr24);
+  target.Fill(0xFF);
+  return target;
+}
+
+// Draws the whole image into (0, 0, dw, dh) of a white w x h target, with the
+// engine's modes.
+Bitmap Draw(const TGPBitmap& image, int w, int h, float dw, float dh, float gamma = 1.0f) {
+  Bitmap target = WhiteTarget(w, h);
+  TGPGraphics graphics(target);
+  TGPImageAttributes attributes;
+  attributes.SetGamma(gamma);
+  attributes.SetWrapMode(WrapMode::TileFlipXY);
+  graphics.SetSmoothingMode(SmoothingMode::AntiAlias);
+  graphics.SetPixelOffsetMode(PixelOffsetMode::HighQuality);
+  graphics.SetInterpolationMode(InterpolationMode::HighQualityBicubic);
+  const RectF source{0, 0, static_cast<float>(image.GetWidth()), static_cast<float>(image.GetHeight())};
+  EXPECT_EQ(graphics.DrawImage(image, RectF{0, 0, dw, dh}, source, Unit::Pixel, &attributes), Status::Ok);
+  return target;
+}
+
+struct Scale {
+  int sw, sh, dw, dh;
+  friend void PrintTo(const Scale& s, std::ostream* os) { *os << s.sw << "x" << s.sh << "->" << s.dw << "x" << s.dh; }
+};
+
+class FlatStaysFlat : public ::testing::TestWithParam<Scale> {};
+
+TEST_P(FlatStaysFlat, EveryPixelKeepsTheColour) {
+  const Scale s = GetParam();
+  const Rgba colour{173, 41, 222, 255};
+  const TGPBitmap image(MakeFlat(s.sw, s.sh, colour));
+  const Bitmap out = Draw(image, s.dw, s.dh, static_cast<float>(s.dw), static_cast<float>(s.dh));
+  EXPECT_EQ(MaxChannelDifference(out, MakeFlat(s.dw, s.dh, colour)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, FlatStaysFlat,
+                         ::testing::Values(Scale{1, 1, 7, 5}, Scale{7, 5, 1, 1}, Scale{64, 48, 64, 48},
+                                           Scale{640, 480, 37, 29}, Scale{3, 2, 300, 200}, Scale{100, 3, 7, 90},
+                                           Scale{1000, 10, 3, 1}));
+
+TEST(DrawTest, OwnSizeReproducesTheSource) {
+  const Bitmap picture = MakeGradient(53, 31);
+  const TGPBitmap image(picture.Clone());
+  EXPECT_EQ(MaxChannelDifference(Draw(image, 53, 31, 53, 31), picture), 0);
+}
+
+TEST(DrawTest, OnePixelCheckerboardHalvedIsGrey) {
+  const TGPBitmap image(MakeCheckerboard(64, 64, 1, Rgba{0, 0, 0, 255}, Rgba{255, 255, 255, 255}));
+  const Bitmap out = Draw(image, 32, 32, 32, 32);
+  // The mirrored edge repeats the border pixel, which tips the outermost two
+  // pixels slightly; inside, black and white weigh exactly alike.
+  for (int y = 2; y < 30; ++y)
+    for (int x = 2; x < 30; ++x) {
+      const Rgba c = out.PixelAt(x, y);
+      EXPECT_NEAR(c.g, 127.5, 0.5) << x << "," << y;
+    }
+}
+
+TEST(DrawTest, UnroundedTargetCoversTheLastRow) {
+  // 3000 x 4000 drawn at width 640: 853.33 rows into a bitmap of 853.
+  const TGPBitmap image(MakeFlat(300, 400, Rgba{10, 20, 30, 255}));
+  const Bitmap out = Draw(image, 64, 85, 64.0f, 85.333333f);
+  for (int x = 0; x < 64; ++x) EXPECT_EQ(out.PixelAt(x, 84), (Rgba{10, 20, 30, 255}));
+}
+
+TEST(DrawTest, PartlyCoveredEdgeMixesWithTheTarget) {
+  const TGPBitmap image(MakeFlat(10, 10, Rgba{0, 0, 0, 255}));
+  const Bitmap out = Draw(image, 10, 10, 10.0f, 9.5f);
+  EXPECT_EQ(out.PixelAt(3, 8).r, 0);
+  EXPECT_NEAR(out.PixelAt(3, 9).r, 128, 1);
+}
+
+TEST(DrawTest, TransparentPartsComeOutWhite) {
+  Bitmap picture = MakeFlat(20, 20, Rgba{200, 0, 0, 255}, PixelFormat::Bgra32);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 10; x < 20; ++x) picture.Row(y)[4 * x + 3] = 0;
+  const TGPBitmap image(std::move(picture));
+  const Bitmap out = Draw(image, 40, 40, 40, 40);
+  EXPECT_EQ(out.PixelAt(2, 20), (Rgba{200, 0, 0, 255}));
+  EXPECT_EQ(out.PixelAt(38, 20), (Rgba{255, 255, 255, 255}));
+}
+
+TEST(GammaTest, OneIsTheIdentityAndHigherDarkens) {
+  const GammaTable identity = MakeGammaTable(1.0f);
+  for (int v = 0; v < 256; ++v) EXPECT_EQ(identity[v], v);
+  const GammaTable darker = MakeGammaTable(1.12f);
+  EXPECT_EQ(darker[128], std::lround(255.0 * std::pow(128.0 / 255.0, static_cast<double>(1.12f))));
+  EXPECT_LT(darker[128], 128);
+  EXPECT_EQ(darker[0], 0);
+  EXPECT_EQ(darker[255], 255);
+}
+
+TEST(GammaTest, DrawAppliesTheTable) {
+  const TGPBitmap image(MakeFlat(8, 8, Rgba{128, 128, 128, 255}));
+  const Bitmap out = Draw(image, 8, 8, 8, 8, 1.12f);
+  EXPECT_EQ(out.PixelAt(4, 4).r, MakeGammaTable(1.12f)[128]);
+}
+
+}  // namespace
+}  // namespace plendo::imaging
