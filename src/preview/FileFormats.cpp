@@ -1,0 +1,50 @@
+#include "preview/FileFormats.h"
+
+#include <algorithm>
+
+#include "preview/BitmapImage.h"
+#include "preview/IconImage.h"
+#include "preview/JpegImage.h"
+#include "preview/Metafile.h"
+
+namespace plendo::preview {
+
+std::string LowerCaseAscii(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return lower;
+}
+
+TFileFormatsList::TFileFormatsList() {
+  RegisterFileFormat("wmf", "メタファイル", GraphicClassOf<TMetafile>);
+  RegisterFileFormat("emf", "エンハンス メタファイル", GraphicClassOf<TMetafile>);
+  RegisterFileFormat("ico", "アイコン", GraphicClassOf<TIcon>);
+  RegisterFileFormat("bmp", "ビットマップ", GraphicClassOf<TBitmap>);
+}
+
+void TFileFormatsList::RegisterFileFormat(std::string_view extension,
+                                          std::string_view description,
+                                          TGraphicClass graphic_class) {
+  entries_.push_back({LowerCaseAscii(extension), std::string(description), graphic_class, 0});
+}
+
+std::optional<TGraphicClass> TFileFormatsList::FindExt(std::string_view extension) const {
+  const std::string wanted = LowerCaseAscii(extension);
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
+    if (it->extension == wanted) return it->graphic_class;
+  return std::nullopt;
+}
+
+const TFileFormatsList& FileFormats() {
+  // Decoder modules register in their start-up order: JPEG, then GIF, then PNG.
+  static const TFileFormatsList formats = [] {
+    TFileFormatsList list;
+    RegisterJpegFormats(list);
+    return list;
+  }();
+  return formats;
+}
+
+}  // namespace plendo::preview

@@ -1,0 +1,38 @@
+#include "preview/Picture.h"
+
+#include <string>
+
+namespace plendo::preview {
+
+std::string FileExtensionOf(const std::filesystem::path& path) {
+  // Only the file name counts: a dot in a folder name is no extension.
+  const std::string name = path.filename().string();
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+TPicture::TPicture(const TFileFormatsList& formats) : formats_(formats) {}
+
+void TPicture::LoadFromFile(const std::filesystem::path& path) {
+  const std::string extension = FileExtensionOf(path);
+  const auto graphic_class = formats_.FindExt(extension);
+  if (!graphic_class)
+    throw EInvalidGraphic("拡張子 ." + extension + " の画像形式は処理できません");
+  std::unique_ptr<TGraphic> graphic = (*graphic_class)();
+  graphic->LoadFromFile(path);  // a failure leaves graphic_ untouched
+  SetGraphic(std::move(graphic));
+}
+
+void TPicture::Clear() { SetGraphic(nullptr); }
+
+void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+  graphic_ = std::move(graphic);
+  if (graphic_) graphic_->SetOnChange([this] { Changed(); });
+  Changed();
+}
+
+void TPicture::Changed() {
+  if (on_change_) on_change_();
+}
+
+}  // namespace plendo::preview
