@@ -92,7 +92,10 @@ TEST_P(CanvasBlend, MixesByAlpha) {
 INSTANTIATE_TEST_SUITE_P(Alphas, CanvasBlend,
                          testing::Values(BlendCase{0, 100}, BlendCase{255, 200},
                                          BlendCase{128, 150}, BlendCase{1, 100},
-                                         BlendCase{254, 199}));
+                                         BlendCase{254, 199}),
+                         [](const testing::TestParamInfo<BlendCase>& info) {
+                           return "Alpha" + std::to_string(info.param.alpha);
+                         });
 
 TEST(Canvas, BlendTakesAlphaFromThePalette) {
   Bitmap source(2, 1, PixelFormat::Indexed8);
