@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 #include "platform/BitmapError.h"
@@ -109,6 +110,27 @@ TEST(JpegImage, AbsurdSizeFailsAtDrawBeforeDecoding) {
   EXPECT_EQ(image.GetWidth(), 60000);
   Canvas canvas(4, 4);
   EXPECT_THROW(image.Draw(canvas, canvas.ClientRect()), platform::BitmapTooLarge);
+}
+
+TEST(JpegImage, DamagedDataDrawsOrFailsWithTheJpegError) {
+  for (bool progressive : {false, true}) {
+    const auto good = test::SolidJpeg(48, 40, {90, 120, 200, 255}, progressive);
+    std::size_t sos = 0;
+    while (sos + 1 < good.size() && !(good[sos] == 0xFF && good[sos + 1] == 0xDA)) ++sos;
+    std::mt19937 random(progressive ? 7 : 3);
+    for (int round = 0; round < 150; ++round) {
+      auto bytes = good;
+      for (int i = 0; i < 4; ++i)
+        bytes[sos + random() % (bytes.size() - sos)] = static_cast<std::uint8_t>(random());
+      TJPEGImage image;
+      Canvas canvas(48, 40);
+      try {
+        Load(image, bytes);
+        image.Draw(canvas, canvas.ClientRect());
+      } catch (const platform::EJPEG&) {
+      }
+    }
+  }
 }
 
 }  // namespace
