@@ -48,7 +48,12 @@ TEST(JpegImage, HeaderAtLoadPixelsAtFirstDraw) {
 
 TEST(JpegImage, GreyscaleFileIsQuantisedThroughAPalette) {
   TJPEGImage image;
-  Load(image, test::GreyJpeg(32, 32, 30, 220));
+  platform::Bitmap halves = test::MakeFlat(32, 32, {0, 30, 0, 255});
+  for (int y = 16; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) halves.Row(y)[x * 3 + 1] = 220;
+  test::JpegOptions grey;
+  grey.grey = true;
+  Load(image, test::WriteJpeg(halves, grey));
   EXPECT_TRUE(image.Grayscale());
   const auto& bitmap = image.GetBitmap();
   ASSERT_EQ(bitmap.Format(), PixelFormat::Indexed8);

@@ -95,7 +95,7 @@ TEST(Picture, DotInAFolderNameIsNoExtension) {
 class PictureLoad : public testing::Test {
  protected:
   void SetUp() override {
-    test::WriteBytes(dir_ / "good.jpg", test::SolidJpeg(40, 30, {255, 0, 0, 255}));
+    test::WriteFile(dir_ / "good.jpg", test::SolidJpeg(40, 30, {255, 0, 0, 255}));
     picture_.SetOnChange([this] { ++changes_; });
     picture_.LoadFromFile(dir_ / "good.jpg");
     ASSERT_NE(picture_.Graphic(), nullptr);
@@ -116,10 +116,10 @@ class PictureLoad : public testing::Test {
 };
 
 TEST_F(PictureLoad, FailedLoadKeepsThePreviousGraphic) {
-  test::WriteBytes(dir_ / "png.jpg", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
+  test::WriteFile(dir_ / "png.jpg", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
   std::filesystem::create_directory(dir_ / "folder.jpg");
-  test::WriteBytes(dir_ / "drawing.wmf", {0xD7, 0xCD, 0xC6, 0x9A});
-  test::WriteBytes(dir_ / "empty.bmp", {});
+  test::WriteFile(dir_ / "drawing.wmf", {0xD7, 0xCD, 0xC6, 0x9A});
+  test::WriteFile(dir_ / "empty.bmp", {});
   for (const char* name : {"png.jpg", "missing.jpg", "folder.jpg", "scan.tif", "drawing.wmf",
                            "empty.bmp"})
     ExpectPreviousKept(dir_ / name);
@@ -127,14 +127,14 @@ TEST_F(PictureLoad, FailedLoadKeepsThePreviousGraphic) {
 
 TEST_F(PictureLoad, OpenErrorsAndMetafilesHaveTheirOwnClasses) {
   std::filesystem::create_directory(dir_ / "folder.jpg");
-  test::WriteBytes(dir_ / "drawing.emf", {1, 0, 0, 0});
+  test::WriteFile(dir_ / "drawing.emf", {1, 0, 0, 0});
   EXPECT_THROW(picture_.LoadFromFile(dir_ / "missing.jpg"), EFOpenError);
   EXPECT_THROW(picture_.LoadFromFile(dir_ / "folder.jpg"), EFOpenError);
   EXPECT_THROW(picture_.LoadFromFile(dir_ / "drawing.emf"), EInvalidGraphic);
 }
 
 TEST_F(PictureLoad, LoadReplacesAndClearFrees) {
-  test::WriteBytes(dir_ / "next.JPEG", test::SolidJpeg(16, 20, {0, 0, 255, 255}));
+  test::WriteFile(dir_ / "next.JPEG", test::SolidJpeg(16, 20, {0, 0, 255, 255}));
   picture_.LoadFromFile(dir_ / "next.JPEG");
   EXPECT_EQ(picture_.Width(), 16);
   EXPECT_EQ(picture_.Height(), 20);

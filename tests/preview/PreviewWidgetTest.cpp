@@ -42,7 +42,7 @@ class PreviewWidgetTest : public testing::Test {
     img_ = new PreviewWidget(&monitor_);
     img_->setGeometry(1, 1, 173, 164);
     img_->SetErrorReporter([this](const QString& message) { reports_.push_back(message); });
-    test::WriteBytes(dir_ / "photo.jpg", test::SolidJpeg(400, 300, {230, 20, 20, 255}));
+    test::WriteFile(dir_ / "photo.jpg", test::SolidJpeg(400, 300, {230, 20, 20, 255}));
   }
 
   // What the picture's area shows, as the screen would.
@@ -90,7 +90,7 @@ TEST_F(PreviewWidgetTest, FailedLoadKeepsShowingThePreviousPicture) {
 TEST_F(PreviewWidgetTest, PaintErrorIsReportedOnceAfterThePaint) {
   auto huge = test::SolidJpeg(16, 16, {0, 0, 0, 255});
   test::PatchJpegSize(huge, 60000, 60000);  // header loads; decoding cannot
-  test::WriteBytes(dir_ / "huge.jpg", huge);
+  test::WriteFile(dir_ / "huge.jpg", huge);
   img_->LoadFromFile(dir_ / "huge.jpg");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Shot().pixelColor(86, 80), kBackground);
   ASSERT_EQ(reports_.size(), 1u);
