@@ -6,9 +6,9 @@
 namespace plendo::preview {
 
 void TIcon::LoadFromStream(std::istream& stream) {
-  bitmap_ = platform::DecodeIco(ReadRemaining(stream), [](std::span<const std::uint8_t>) -> platform::Bitmap {
-    throw EInvalidGraphic("PNG 形式のアイコンは表示できません");
-  });
+  // No PNG decoder in the preview yet: PNG entries are passed over and the
+  // best DIB entry is shown; an icon of PNG entries only fails to load.
+  bitmap_ = platform::DecodeIco(ReadRemaining(stream), platform::PngBytesDecoder{});
   Changed();
 }
 
