@@ -1,9 +1,112 @@
 #include "imaging/TiffDecoder.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+
+#include <tiffio.h>
+
 #include "imaging/DecodeError.h"
 
 namespace plendo::imaging {
+namespace {
 
-platform::Bitmap DecodeTiff(std::span<const std::uint8_t>) { throw DecodeError("TIFF: not decoded yet"); }
+using platform::Bitmap;
+using platform::PixelFormat;
+
+// libtiff reads the bytes through these; the source is never written.
+struct MemoryInput {
+  const std::uint8_t* data;
+  toff_t size;
+  toff_t pos;
+};
+
+tsize_t ReadProc(thandle_t handle, tdata_t out, tsize_t length) {
+  auto* in = static_cast<MemoryInput*>(handle);
+  if (length <= 0 || in->pos >= in->size) return 0;
+  const toff_t n = std::min<toff_t>(static_cast<toff_t>(length), in->size - in->pos);
+  std::memcpy(out, in->data + in->pos, static_cast<std::size_t>(n));
+  in->pos += n;
+  return static_cast<tsize_t>(n);
+}
+tsize_t WriteProc(thandle_t, tdata_t, tsize_t) { return -1; }
+toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
+  auto* in = static_cast<MemoryInput*>(handle);
+  toff_t base = 0;
+  if (whence == SEEK_CUR) base = in->pos;
+  if (whence == SEEK_END) base = in->size;
+  // Offsets are unsigned; a "negative" one wraps and is refused here.
+  if (offset > ~toff_t{0} - base) return static_cast<toff_t>(-1);
+  in->pos = base + offset;
+  return in->pos;
+}
+int CloseProc(thandle_t) { return 0; }
+toff_t SizeProc(thandle_t handle) { return static_cast<MemoryInput*>(handle)->size; }
+int MapProc(thandle_t, tdata_t*, toff_t*) { return 0; }
+void UnmapProc(thandle_t, tdata_t, toff_t) {}
+
+// Errors and warnings are not printed; a failure shows as a return value.
+int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct TiffCloser {
+  void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+struct OptionsFree {
+  void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+
+[[noreturn]] void Fail(const char* why) { throw DecodeError(std::string("TIFF: ") + why); }
+
+// libtiff's RGBA raster holds R, G, B, A bytes in memory (on a little-endian
+// machine), alpha premultiplied; we keep straight BGRA.
+void RgbaToStraightBgra(Bitmap& bitmap) {
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    std::uint8_t* p = bitmap.Row(y);
+    for (int x = 0; x < bitmap.Width(); ++x, p += 4) {
+      std::swap(p[0], p[2]);
+      const unsigned a = p[3];
+      if (a == 255) continue;
+      if (a == 0) {
+        p[0] = p[1] = p[2] = 0;
+        continue;
+      }
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::min(255u, (p[c] * 255u + a / 2) / a));
+    }
+  }
+}
+
+}  // namespace
+
+Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
+  static_assert(std::endian::native == std::endian::little, "the RGBA raster is read byte by byte");
+  MemoryInput input{bytes.data(), bytes.size(), 0};
+  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
+  if (!options) Fail("out of memory");
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(Bitmap::kMaxBytes));
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
+  const std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("source", "rm", &input, ReadProc, WriteProc,
+                                                                SeekProc, CloseProc, SizeProc, MapProc,
+                                                                UnmapProc, options.get()));
+  if (!tif) Fail("damaged header");
+
+  std::uint32_t width = 0, height = 0;
+  if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
+    Fail("no size");
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) Fail("bad size");
+  char message[1024] = {};
+  if (!TIFFRGBAImageOK(tif.get(), message)) Fail("unsupported layout");
+  // Bgra32 rows are exactly width * 4 bytes, so the bitmap is the raster
+  // libtiff fills (top row first); the size limit applies before allocation.
+  Bitmap out(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bgra32);
+  static_assert(alignof(std::uint32_t) <= alignof(std::max_align_t));
+  auto* raster = reinterpret_cast<std::uint32_t*>(out.Row(0));
+  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, ORIENTATION_TOPLEFT, 1))
+    Fail("damaged image data");
+  RgbaToStraightBgra(out);
+  return out;
+}
 
 }  // namespace plendo::imaging
