@@ -1,0 +1,147 @@
+// The decoders against suites written by others (../shared/testdata): every
+// PngSuite file against its expected RGBA, every good bmpsuite file against
+// its reference picture, the questionable and bad ones without a crash.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "imaging/ImageDecoder.h"
+#include "platform/FileBytes.h"
+
+namespace plendo::imaging {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Bitmap;
+using platform::Rgba;
+
+const fs::path kTestData = PLENDO_SHARED_TESTDATA;
+
+std::vector<fs::path> FilesIn(const fs::path& dir, const std::string& extension) {
+  std::vector<fs::path> files;
+  if (!fs::is_directory(dir)) return files;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.path().extension() == extension) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// The suite's JSON is one flat array of numbers: r, g, b, a per pixel.
+std::vector<int> ReadNumbers(const fs::path& path) {
+  std::ifstream in(path);
+  std::vector<int> numbers;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (char& c : text)
+    if (c < '0' || c > '9') c = ' ';
+  std::istringstream values(text);
+  for (int v; values >> v;) numbers.push_back(v);
+  return numbers;
+}
+
+bool Decodes(const fs::path& path, Bitmap* out = nullptr) {
+  try {
+    Bitmap b = DecodeImageFile(path);
+    if (out) *out = std::move(b);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+TEST(PngSuiteTest, EveryFileDecodesAsExpected) {
+  const fs::path suite = kTestData / "pngsuite";
+  const auto files = FilesIn(suite / "png", ".png");
+  if (files.empty()) GTEST_SKIP() << "no PngSuite at " << suite;
+  for (const fs::path& file : files) {
+    const std::string name = file.stem().string();
+    SCOPED_TRACE(name);
+    Bitmap decoded;
+    const bool ok = Decodes(file, &decoded);
+    if (name[0] == 'x') {
+      EXPECT_FALSE(ok) << "a damaged file decoded";
+      continue;
+    }
+    ASSERT_TRUE(ok);
+    fs::path expected_path = suite / "json" / (name + "_to8.json");
+    const bool reduced = fs::exists(expected_path);
+    if (!reduced) expected_path = suite / "json" / (name + ".json");
+    std::vector<int> expected = ReadNumbers(expected_path);
+    ASSERT_EQ(expected.size(), 4u * decoded.Width() * decoded.Height());
+    // Sixteen-bit files without a reduced copy hold 16-bit values.
+    const bool wide = !reduced && *std::max_element(expected.begin(), expected.end()) > 255;
+    int worst = 0;
+    for (int y = 0; y < decoded.Height(); ++y)
+      for (int x = 0; x < decoded.Width(); ++x) {
+        const Rgba c = decoded.PixelAt(x, y);
+        const int* e = &expected[4 * (static_cast<std::size_t>(y) * decoded.Width() + x)];
+        auto to8 = [wide](int v) { return wide ? (v * 255 + 32767) / 65535 : v; };
+        worst = std::max(worst, std::abs(c.a - to8(e[3])));
+        if (to8(e[3]) == 0) continue;  // the colour of a clear pixel is not defined
+        worst = std::max({worst, std::abs(c.r - to8(e[0])), std::abs(c.g - to8(e[1])), std::abs(c.b - to8(e[2]))});
+      }
+    EXPECT_LE(worst, 1);
+  }
+}
+
+// Good files whose reference picture is another file's (the same picture
+// stored differently).
+const std::map<std::string, std::string> kBmpReference = {
+    {"pal1wb", "pal1"},      {"pal4rle", "pal4"},    {"pal8-0", "pal8"},         {"pal8os2", "pal8"},
+    {"pal8rle", "pal8"},     {"pal8topdown", "pal8"}, {"pal8v4", "pal8"},        {"pal8v5", "pal8"},
+    {"rgb16-565pal", "rgb16-565"}, {"rgb16bfdef", "rgb16"}, {"rgb24pal", "rgb24"}, {"rgb32", "rgb24"},
+    {"rgb32bf", "rgb24"},    {"rgb32bfdef", "rgb24"},
+};
+
+TEST(BmpSuiteTest, GoodFilesMatchTheirReference) {
+  const fs::path suite = kTestData / "bmpsuite";
+  const auto files = FilesIn(suite / "g", ".bmp");
+  if (files.empty()) GTEST_SKIP() << "no bmpsuite at " << suite;
+  int compared = 0;
+  for (const fs::path& file : files) {
+    const std::string name = file.stem().string();
+    SCOPED_TRACE(name);
+    Bitmap decoded;
+    ASSERT_TRUE(Decodes(file, &decoded));
+    const auto mapped = kBmpReference.find(name);
+    const fs::path reference = suite / "html" / ((mapped != kBmpReference.end() ? mapped->second : name) + ".png");
+    Bitmap expected;
+    if (!fs::exists(reference)) continue;
+    ASSERT_TRUE(Decodes(reference, &expected));
+    ASSERT_EQ(decoded.Width(), expected.Width());
+    ASSERT_EQ(decoded.Height(), expected.Height());
+    int worst = 0;
+    for (int y = 0; y < decoded.Height(); ++y)
+      for (int x = 0; x < decoded.Width(); ++x) {
+        const Rgba a = decoded.PixelAt(x, y), b = expected.PixelAt(x, y);
+        worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b), std::abs(a.a - b.a)});
+      }
+    EXPECT_LE(worst, 1);
+    ++compared;
+  }
+  EXPECT_GE(compared, 20);
+}
+
+TEST(BmpSuiteTest, QuestionableAndBadFilesNeverCrash) {
+  const fs::path suite = kTestData / "bmpsuite";
+  if (!fs::is_directory(suite)) GTEST_SKIP() << "no bmpsuite at " << suite;
+  int decoded = 0, refused = 0;
+  for (const char* folder : {"q", "b"})
+    for (const fs::path& file : FilesIn(suite / folder, ".bmp")) {
+      Bitmap b;
+      if (Decodes(file, &b)) {
+        EXPECT_FALSE(b.Empty()) << file;
+        ++decoded;
+      } else {
+        ++refused;
+      }
+    }
+  EXPECT_GT(decoded + refused, 50);
+}
+
+}  // namespace
+}  // namespace plendo::imaging
