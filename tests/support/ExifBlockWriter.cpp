@@ -159,7 +159,9 @@ Bytes BuildTiff(const ExifTestBlock& block) {
 Bytes App1Segment(const Bytes& tiff) {
   const std::size_t length = tiff.size() + 8;
   if (length > 0xFFFF) throw std::length_error("APP1 segment too long");
-  Bytes out = {0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 'E', 'x', 'i', 'f', 0, 0};
+  Bytes out;
+  out.reserve(10 + tiff.size());
+  out = {0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 'E', 'x', 'i', 'f', 0, 0};
   out.insert(out.end(), tiff.begin(), tiff.end());
   return out;
 }
@@ -169,7 +171,9 @@ Bytes App0Segment() {
 }
 
 Bytes InsertAfterStart(const Bytes& jpeg, const Bytes& segments) {
-  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  Bytes out;
+  out.reserve(jpeg.size() + segments.size());
+  out.assign(jpeg.begin(), jpeg.begin() + 2);
   out.insert(out.end(), segments.begin(), segments.end());
   out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
   return out;
