@@ -143,5 +143,24 @@ TEST(BmpSuiteTest, QuestionableAndBadFilesNeverCrash) {
   EXPECT_GT(decoded + refused, 50);
 }
 
+TEST(GifSuiteTest, EveryFileDecodesOrIsRefusedWithoutACrash) {
+  std::vector<fs::path> files;
+  for (const char* suite : {"gif-ancell-suite", "gif-peterdn-suite"}) {
+    if (!fs::is_directory(kTestData / suite)) continue;
+    for (const auto& entry : fs::recursive_directory_iterator(kTestData / suite))
+      if (entry.path().extension() == ".gif") files.push_back(entry.path());
+  }
+  if (files.empty()) GTEST_SKIP() << "no GIF suites in " << kTestData;
+  int decoded = 0;
+  for (const fs::path& file : files) {
+    Bitmap b;
+    if (Decodes(file, &b)) {
+      EXPECT_FALSE(b.Empty()) << file;
+      ++decoded;
+    }
+  }
+  EXPECT_GT(decoded, static_cast<int>(files.size()) / 2);
+}
+
 }  // namespace
 }  // namespace plendo::imaging

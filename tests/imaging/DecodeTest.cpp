@@ -79,6 +79,65 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{"ico_png", [](const Bitmap& b) { return WriteIco({{&b, 32, true}}); }, 0}),
     [](const auto& info) { return info.param.name; });
 
+// Grey sources come out grey: the writers keep the green channel.
+class GreyTest : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(GreyTest, DecodesToTheGreyPicture) {
+  const Bitmap picture = MakePatches(37, 23);
+  Bitmap grey = picture.Clone();
+  for (int y = 0; y < grey.Height(); ++y)
+    for (int x = 0; x < grey.Width(); ++x) {
+      std::uint8_t* p = grey.Row(y) + 3 * x;
+      p[0] = p[2] = p[1];
+    }
+  const Bitmap decoded = DecodeImage(GetParam().write(picture));
+  if (Lossy(GetParam()))
+    EXPECT_LE(MeanChannelDifference(decoded, grey), GetParam().tolerance);
+  else
+    EXPECT_LE(MaxChannelDifference(decoded, grey), GetParam().tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GreyTest,
+    ::testing::Values(RoundTrip{"jpeg_grey", [](const Bitmap& b) { return WriteJpeg(b, {.grey = true}); }, 3},
+                      RoundTrip{"png_grey", [](const Bitmap& b) { return WritePng(b, {.grey = true}); }, 0},
+                      RoundTrip{"png_grey16_interlaced",
+                                [](const Bitmap& b) { return WritePng(b, {.bit_depth = 16, .grey = true, .interlaced = true}); }, 0},
+                      RoundTrip{"tiff_grey", [](const Bitmap& b) { return WriteTiff(b, {.kind = TiffKind::Grey}); }, 0}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(DecodeTest, TransparencySurvivesEveryFormatThatHasIt) {
+  Bitmap picture = MakePatches(20, 10);
+  Bitmap clear(20, 10, PixelFormat::Bgra32);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const Rgba c = picture.PixelAt(x, y);
+      std::uint8_t* p = clear.Row(y) + 4 * x;
+      p[0] = c.b, p[1] = c.g, p[2] = c.r, p[3] = x < 5 ? 0 : 255;
+    }
+  const std::pair<const char*, test::Bytes> files[] = {
+      {"png", WritePng(clear)},
+      {"png_palette_trns", WritePng(clear, {.palette = true})},
+      {"gif", WriteGif(clear)},
+      {"gif_on_a_bigger_screen", WriteGif(clear, {.screen_width = 30, .screen_height = 12, .left = 2, .top = 1})},
+      {"tiff", WriteTiff(clear, {.kind = TiffKind::RgbAlpha})},
+      {"bmp_v5", WriteBmp(clear, {.bits = 32, .v5_alpha = true})},
+      {"ico_mask", WriteIco({{&clear, 24}})},
+  };
+  for (const auto& [name, bytes] : files) {
+    SCOPED_TRACE(name);
+    const Bitmap decoded = DecodeImage(bytes);
+    const bool offset = std::string(name) == "gif_on_a_bigger_screen";
+    const int dx = offset ? 2 : 0, dy = offset ? 1 : 0;
+    EXPECT_EQ(decoded.PixelAt(dx + 2, dy + 3).a, 0);
+    EXPECT_EQ(decoded.PixelAt(dx + 12, dy + 3), clear.PixelAt(12, 3));
+    if (offset) {
+      EXPECT_EQ(decoded.Width(), 30);
+      EXPECT_EQ(decoded.PixelAt(29, 11).a, 0);  // the screen outside the frame
+    }
+  }
+}
+
 TEST(DecodeTest, MissingUnknownAndMetafileSourcesHaveWidthZero) {
   TempDir dir;
   WriteFile(dir / "text.jpg", {'h', 'e', 'l', 'l', 'o'});

@@ -101,6 +101,46 @@ TEST(DrawTest, TransparentPartsComeOutWhite) {
   EXPECT_EQ(out.PixelAt(38, 20), (Rgba{255, 255, 255, 255}));
 }
 
+TEST(ResampleWeightsTest, EveryRowSumsToOneAndStaysInside) {
+  for (int n = 1; n < 64; ++n)
+    for (double dest : {0.4, 1.0, 2.5, 7.0, 13.33, 63.0, 100.0, 853.33}) {
+      const AxisWeights w = MakeAxisWeights(n, 0.0, dest, static_cast<int>(std::ceil(dest)));
+      ASSERT_EQ(w.Count(), static_cast<int>(std::ceil(dest))) << n << " " << dest;
+      ASSERT_LE(w.taps, n);
+      for (int i = 0; i < w.Count(); ++i) {
+        ASSERT_GE(w.first[i], 0);
+        ASSERT_LE(w.first[i] + w.taps, n);
+        double sum = 0;
+        for (int k = 0; k < w.taps; ++k) sum += w.weights[static_cast<std::size_t>(i) * w.taps + k];
+        ASSERT_NEAR(sum, 1.0, 1e-5) << n << " " << dest << " " << i;
+      }
+    }
+}
+
+TEST(ResampleWeightsTest, EdgesMirror) {
+  EXPECT_EQ(MirrorIndex(-1, 5), 0);
+  EXPECT_EQ(MirrorIndex(-2, 5), 1);
+  EXPECT_EQ(MirrorIndex(5, 5), 4);
+  EXPECT_EQ(MirrorIndex(6, 5), 3);
+  EXPECT_EQ(MirrorIndex(-7, 1), 0);
+  EXPECT_DOUBLE_EQ(BicubicKernel(0), 1.0);
+  EXPECT_DOUBLE_EQ(BicubicKernel(1), 0.0);
+  EXPECT_DOUBLE_EQ(BicubicKernel(2), 0.0);
+}
+
+TEST(DrawTest, ShrinkingAveragesEveryPixel) {
+  // A single bright column in 60 must still show after a 6x reduction: a
+  // kernel that did not widen would skip it or catch it whole.
+  Bitmap picture = MakeFlat(60, 6, Rgba{0, 0, 0, 255});
+  for (int y = 0; y < 6; ++y) picture.Row(y)[3 * 31 + 1] = 255;
+  const TGPBitmap image(std::move(picture));
+  const Bitmap out = Draw(image, 10, 1, 10, 1);
+  int brightest = 0;
+  for (int x = 0; x < 10; ++x) brightest = std::max<int>(brightest, out.PixelAt(x, 0).g);
+  EXPECT_GT(brightest, 20);
+  EXPECT_LT(brightest, 80);
+}
+
 TEST(GammaTest, OneIsTheIdentityAndHigherDarkens) {
   const GammaTable identity = MakeGammaTable(1.0f);
   for (int v = 0; v < 256; ++v) EXPECT_EQ(identity[v], v);
