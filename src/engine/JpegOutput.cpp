@@ -14,14 +14,17 @@ void ResizeEngine::EncodeAndWrite(ResizeJob& job) {
   // Encoder errors are not a write failure: they leave through ResizeGRP.
   const std::vector<std::uint8_t> bytes = platform::EncodeJpeg(job.Work, options);
 
+  bool written = false;
   try {
     if (WriteFileAtomically(job.OutPath, bytes, OverwriteAllowed()) == WriteOutcome::AlreadyExists)
       return;  // appeared since the overwrite rule looked: skipped like any existing output
     if (settings_.ExifCopy && exif_found_) TransferExif(job.OutPath);
     ++output_count_;
+    written = true;
   } catch (const std::exception&) {
     host_.ShowMonitorMessage(kRed, kMsgWriteError);
   }
+  if (written) host_.OutputWritten(job.OutPath);
 }
 
 }  // namespace plendo::engine

@@ -57,6 +57,10 @@ class PanelHost {
 
   // Lets every pending window message run (repaints, the abort button).
   virtual void ProcessPendingMessages() = 0;
+
+  // A file was written and counted. The panel shows nothing for it; the
+  // command line prints its path.
+  virtual void OutputWritten(const std::filesystem::path& /*output*/) {}
 };
 
 }  // namespace plendo::engine

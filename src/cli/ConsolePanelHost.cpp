@@ -1,0 +1,86 @@
+#include "cli/ConsolePanelHost.h"
+
+#include <ostream>
+
+namespace plendo::cli {
+namespace {
+
+// The monitor label's two lines become one.
+std::string OneLine(std::string text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+ConsolePanelHost::ConsolePanelHost(const BatchJob& job, std::vector<std::filesystem::path> items, std::ostream& out,
+                                   std::ostream& err, bool show_progress)
+    : size_text_(job.size_text),
+      side_(job.side),
+      wo_path_(job.wo_path),
+      items_(std::move(items)),
+      out_(out),
+      err_(err),
+      show_progress_(show_progress) {}
+
+void ConsolePanelHost::ShowMonitorMessage(engine::Colour colour, const std::string& text) {
+  if (colour == engine::kRed) error_ = text;
+}
+
+void ConsolePanelHost::ClearMonitorMessage() { started_ = true; }
+
+void ConsolePanelHost::OutputWritten(const std::filesystem::path& output) { written_.push_back(output); }
+
+// Called once before each item, whether it runs or the batch was stopped.
+void ConsolePanelHost::ProcessPendingMessages() {
+  EndItem();
+  ++current_;
+  if (stop_requested && !stopped_ && stop_requested()) {
+    stopped_ = true;
+    if (on_stop) on_stop();
+  }
+  if (show_progress_ && current_ < static_cast<long>(items_.size())) {
+    err_ << "\r\033[K[" << current_ + 1 << "/" << items_.size() << "] " << items_[current_].filename().string()
+         << std::flush;
+  }
+}
+
+void ConsolePanelHost::EndItem() {
+  if (current_ < 0 || current_ >= static_cast<long>(items_.size())) return;
+  ClearProgress();
+  const std::string source = items_[current_].string();
+  if (!written_.empty()) {
+    for (const auto& w : written_) out_ << w.string() << '\n';
+  } else if (!error_.empty()) {
+    err_ << source << ": " << OneLine(error_) << '\n';
+    ++failed_;
+  } else if (!started_) {
+    err_ << source << ": not converted (stopped)\n";
+  } else if (reached_pipeline_) {
+    err_ << source << ": skipped (the output file exists)\n";
+  } else {
+    err_ << source << ": skipped (not of the chosen type)\n";
+  }
+  out_.flush();
+  err_.flush();
+  started_ = reached_pipeline_ = false;
+  error_.clear();
+  written_.clear();
+}
+
+void ConsolePanelHost::ClearProgress() {
+  if (show_progress_) err_ << "\r\033[K" << std::flush;
+}
+
+void ConsolePanelHost::Finish(int output_count) {
+  EndItem();
+  current_ = static_cast<long>(items_.size());
+  ClearProgress();
+  out_ << "出力済 " << output_count << " 枚" << std::endl;
+}
+
+}  // namespace plendo::cli

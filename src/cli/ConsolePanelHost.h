@@ -1,0 +1,70 @@
+#pragma once
+// The panel of plendo-batch: no window, one line per file. The path of a
+// written file goes to the standard output; a file that was not written gets
+// its reason on the standard error, the engine's message on one line.
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/BatchOptions.h"
+#include "engine/PanelHost.h"
+
+namespace plendo::cli {
+
+class ConsolePanelHost : public engine::PanelHost {
+ public:
+  ConsolePanelHost(const BatchJob& job, std::vector<std::filesystem::path> items, std::ostream& out,
+                   std::ostream& err, bool show_progress);
+
+  // Asked between two files; true stops the batch (Ctrl-C).
+  std::function<bool()> stop_requested;
+  // Called when a stop is asked for: clears the engine's Running.
+  std::function<void()> on_stop;
+
+  // Prints the line of the last file and the count.
+  void Finish(int output_count);
+  int FailedCount() const { return failed_; }
+  bool Stopped() const { return stopped_; }
+
+  void ShowMonitorMessage(engine::Colour colour, const std::string& text) override;
+  void ClearMonitorMessage() override;
+  bool IsActualSize() const override { return size_text_ == kActualSizeText; }
+  std::string SizeText() const override { return size_text_; }
+  engine::SizeSide Side() const override { return side_; }
+  std::string WOPath() const override { return wo_path_; }
+  void LightOn(engine::Lamp) override {}
+  void LightOff(engine::Lamp) override {}
+  void SetLampStatus(engine::Lamp, bool) override {}
+  void SetSizeCaption(const std::string&) override {}
+  void LoadPreview(const std::filesystem::path&) override { reached_pipeline_ = true; }
+  void ClearPreview() override {}
+  void SetTermCaption(const std::string&, bool) override {}
+  void ChangeButtonsEnabled(bool) override {}
+  void ProcessPendingMessages() override;
+  void OutputWritten(const std::filesystem::path& output) override;
+
+ private:
+  void EndItem();
+  void ClearProgress();
+
+  std::string size_text_;
+  engine::SizeSide side_;
+  std::string wo_path_;
+  std::vector<std::filesystem::path> items_;
+  std::ostream& out_;
+  std::ostream& err_;
+  bool show_progress_;
+
+  // The item under way: -1 before the first.
+  long current_ = -1;
+  bool started_ = false;          // the batch got past its stop check for it
+  bool reached_pipeline_ = false;  // the type filter let it through
+  std::string error_;             // its last red message
+  std::vector<std::filesystem::path> written_;
+  int failed_ = 0;
+  bool stopped_ = false;
+};
+
+}  // namespace plendo::cli
