@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "cli/BatchOptions.h"
+
+namespace plendo::cli {
+namespace {
+
+TEST(BatchOptions, EveryOptionReachesTheJob) {
+  const BatchOptions o = ParseBatchOptions({"--size", "800", "--side=height", "--out", "/o", "--quality", "90",
+                                            "--progressive", "--exif", "--gamma", "2", "--sharpness=3", "--mark",
+                                            "--no-auto-effects-off", "--ext", "JPEG", "--skip", "--type", "png",
+                                            "a.png", "--", "--odd-name.png"});
+  const BatchJob job = MakeBatchJob(StoredPanelState{}, o);
+  EXPECT_EQ(job.size_text, "800");
+  EXPECT_EQ(job.side, engine::SizeSide::Height);
+  EXPECT_EQ(job.wo_path, "/o");
+  EXPECT_FALSE(job.app.OutOrigDir);
+  EXPECT_EQ(job.app.Compress, 90);
+  EXPECT_TRUE(job.app.Progress);
+  EXPECT_TRUE(job.app.ExifCopy);
+  EXPECT_EQ(job.app.Gamma, 2);
+  EXPECT_EQ(job.app.SharpNess, 3);
+  EXPECT_TRUE(job.app.AddGSMark);
+  EXPECT_FALSE(job.app.AutoEffOFF);
+  EXPECT_EQ(job.app.JPEGExt, 3);
+  EXPECT_FALSE(job.app.OverWrite);
+  EXPECT_EQ(job.app.XQTMode, 1);
+  EXPECT_EQ(job.app.XQTExt, settings::kTypePng);
+  EXPECT_EQ(o.files, (std::vector<std::string>{"a.png", "--odd-name.png"}));
+}
+
+TEST(BatchOptions, WhatIsNotGivenComesFromTheSettingsFile) {
+  StoredPanelState stored;
+  stored.app.Compress = 55;
+  stored.app.XQTMode = 1;
+  stored.app.XQTExt = settings::kTypeGif;
+  stored.size_text = "原寸";
+  stored.side = engine::SizeSide::Width;
+  stored.wo_path = "/stored";
+  const BatchJob job = MakeBatchJob(stored, ParseBatchOptions({"--type", "all", "x.jpg"}));
+  EXPECT_EQ(job.app.Compress, 55);
+  EXPECT_EQ(job.app.XQTMode, 0);
+  EXPECT_EQ(job.size_text, "原寸");
+  EXPECT_EQ(job.side, engine::SizeSide::Width);
+  EXPECT_EQ(job.wo_path, "/stored");
+
+  const BatchJob beside = MakeBatchJob(stored, ParseBatchOptions({"--beside", "--actual-size", "x.jpg"}));
+  EXPECT_TRUE(beside.app.OutOrigDir);
+}
+
+class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(BadCommandLine, IsAUsageError) {
+  StoredPanelState stored;
+  stored.size_text = "640";
+  stored.wo_path = "/o";
+  EXPECT_THROW(MakeBatchJob(stored, ParseBatchOptions(GetParam())), UsageError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadCommandLine,
+    ::testing::Values(std::vector<std::string>{"--bogus", "a.jpg"}, std::vector<std::string>{"--size"},
+                      std::vector<std::string>{"--size", "0", "a.jpg"}, std::vector<std::string>{"--size", "-5", "a.jpg"},
+                      std::vector<std::string>{"--size", "12px", "a.jpg"},
+                      std::vector<std::string>{"--size", "99999999999", "a.jpg"},
+                      std::vector<std::string>{"--quality", "101", "a.jpg"},
+                      std::vector<std::string>{"--gamma", "4", "a.jpg"},
+                      std::vector<std::string>{"--sharpness", "x", "a.jpg"},
+                      std::vector<std::string>{"--side", "diagonal", "a.jpg"},
+                      std::vector<std::string>{"--ext", "png", "a.jpg"},
+                      std::vector<std::string>{"--type", "svg", "a.jpg"},
+                      std::vector<std::string>{"--progressive=yes", "a.jpg"},
+                      std::vector<std::string>{"--out=", "a.jpg"}));
+
+TEST(BatchOptions, NeedsASizeAndADestinationFromSomewhere) {
+  EXPECT_THROW(MakeBatchJob(StoredPanelState{}, ParseBatchOptions({"--out", "/o", "a.jpg"})), UsageError);
+  EXPECT_THROW(MakeBatchJob(StoredPanelState{}, ParseBatchOptions({"--size", "64", "a.jpg"})), UsageError);
+  EXPECT_NO_THROW(MakeBatchJob(StoredPanelState{}, ParseBatchOptions({"--size", "64", "--beside", "a.jpg"})));
+}
+
+}  // namespace
+}  // namespace plendo::cli

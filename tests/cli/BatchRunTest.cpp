@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/BatchRun.h"
+#include "engine/EngineFixture.h"
+#include "engine/JpegProbe.h"
+#include "support/TempDir.h"
+
+namespace plendo::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BatchRun : public ::testing::Test {
+ protected:
+  BatchRun() {
+    fs::create_directories(in);
+    fs::create_directories(out);
+    test::WriteText(settings_file, "");
+    environment.executable = bin / "plendo-batch";
+  }
+
+  fs::path Jpeg(const std::string& name, int width = 20, int height = 10) {
+    test::WriteJpegSource(in / name, width, height);
+    return in / name;
+  }
+
+  int Run(std::vector<std::string> args) {
+    stdout_.str("");
+    stderr_.str("");
+    return RunBatch(args, stdout_, stderr_, environment);
+  }
+
+  std::string Out() const { return stdout_.str(); }
+  std::string Err() const { return stderr_.str(); }
+
+  test::TempDir dir;
+  fs::path in = dir / "in";
+  fs::path out = dir / "out";
+  fs::path bin = dir.Path();
+  fs::path settings_file = dir / "empty.ENV";
+  BatchEnvironment environment;
+  std::ostringstream stdout_;
+  std::ostringstream stderr_;
+};
+
+TEST_F(BatchRun, MixedBatchPrintsOneLinePerFileAndFailsWithOne) {
+  const fs::path a = Jpeg("a.jpg");
+  const fs::path bad = in / "bad.jpg";
+  test::WriteText(bad, "not a picture");
+  const fs::path c = Jpeg("c.jpeg", 10, 20);
+
+  const int status = Run({"--settings", settings_file.string(), "--size", "64", "--out", out.string(), a.string(),
+                          bad.string(), c.string()});
+
+  EXPECT_EQ(status, kExitSomeFailed);
+  EXPECT_EQ(Out(), (out / "a_w64.jpg").string() + "\n" + (out / "c_v64.jpg").string() + "\n出力済 2 枚\n");
+  EXPECT_EQ(Err(), bad.string() + ": このファイルは 処理不能です (^_^;)\n");
+  EXPECT_TRUE(test::ProbeJpeg(out / "c_v64.jpg").ok);
+}
+
+TEST_F(BatchRun, CleanBatchExitsZero) {
+  const fs::path a = Jpeg("a.jpg");
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), a.string()}), kExitOk);
+  EXPECT_EQ(test::Listing(out), std::vector<std::string>{"a_w32.jpg"});
+}
+
+TEST_F(BatchRun, SkippedFilesAreNoFailure) {
+  const fs::path a = Jpeg("a.jpg");
+  test::WriteText(out / "a_w32.jpg", "earlier");
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), "--skip", a.string()}),
+            kExitOk);
+  EXPECT_EQ(Out(), "出力済 0 枚\n");
+  EXPECT_EQ(Err(), a.string() + ": skipped (the output file exists)\n");
+
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), "--type", "png",
+                 a.string()}),
+            kExitOk);
+  EXPECT_EQ(Err(), a.string() + ": skipped (not of the chosen type)\n");
+}
+
+TEST_F(BatchRun, ReadsThePanelsSettingsBesideTheProgramAndNeverWritesThem) {
+  const fs::path env = bin / "plendo.ENV";
+  const std::string text = "[Status]\nWOPath=" + out.string() +
+                           "\nGSize=3\nRGL=0\nRGW=1\n[Option]\nAddGSMark=1\nJPEGExt=2\n";
+  test::WriteText(env, text);
+  const fs::path a = Jpeg("a.jpg", 10, 20);
+
+  EXPECT_EQ(Run({a.string()}), kExitOk);  // item 3 of the built-in list is 36; width chosen
+  EXPECT_EQ(test::Listing(out), std::vector<std::string>{"a_w36_g1s1.JPG"});
+  EXPECT_EQ(Run({"--no-mark", "--side", "long", a.string()}), kExitOk);
+  EXPECT_TRUE(fs::exists(out / "a_v36.JPG"));
+  EXPECT_EQ(test::ReadText(env), text);
+}
+
+TEST_F(BatchRun, BesideWritesNextToEachSource) {
+  const fs::path a = Jpeg("a.jpg");
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--beside", a.string()}), kExitOk);
+  EXPECT_TRUE(test::ProbeJpeg(in / "a_w16.jpg").ok);
+}
+
+TEST_F(BatchRun, MissingOutputFolderConvertsNothing) {
+  const fs::path a = Jpeg("a.jpg");
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", (dir / "gone").string(), a.string()}),
+            kExitSomeFailed);
+  EXPECT_NE(Err().find("出力先フォルダが 存在しません！"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "gone"));
+}
+
+TEST_F(BatchRun, UsageErrorsExitTwo) {
+  const fs::path a = Jpeg("a.jpg");
+  EXPECT_EQ(Run({"--bogus", a.string()}), kExitUsage);
+  EXPECT_NE(Err().find("unknown option --bogus"), std::string::npos);
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", out.string()}), kExitUsage);
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--out", out.string(), a.string()}), kExitUsage);
+  EXPECT_EQ(Run({"--settings", (dir / "missing.ENV").string(), "--size", "16", "--out", out.string(), a.string()}),
+            kExitUsage);
+  EXPECT_EQ(test::Listing(out), std::vector<std::string>{});
+}
+
+TEST_F(BatchRun, HelpIsPlainEnglishAndExitsZero) {
+  EXPECT_EQ(Run({"--help"}), kExitOk);
+  EXPECT_EQ(Out().rfind("Usage: plendo-batch [options] FILE...", 0), 0u);
+  for (const char* option : {"--size", "--actual-size", "--side", "--out", "--beside", "--quality", "--progressive",
+                             "--no-progressive", "--exif", "--no-exif", "--gamma", "--sharpness", "--mark", "--no-mark",
+                             "--auto-effects-off", "--no-auto-effects-off", "--ext", "--overwrite", "--skip", "--type",
+                             "--settings"})
+    EXPECT_NE(Out().find(option), std::string::npos) << option;
+}
+
+TEST_F(BatchRun, AStopRequestFinishesTheCurrentFileAndReportsTheRest) {
+  const fs::path a = Jpeg("a.jpg");
+  const fs::path b = Jpeg("b.jpg");
+  int asked = 0;
+  environment.stop_requested = [&] { return ++asked == 2; };
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", out.string(), a.string(), b.string()}),
+            kExitSomeFailed);
+  EXPECT_EQ(test::Listing(out), std::vector<std::string>{"a_w16.jpg"});
+  EXPECT_EQ(Err(), b.string() + ": not converted (stopped)\n");
+  EXPECT_NE(Out().find("出力済 1 枚"), std::string::npos);
+}
+
+// The program itself, for what only a process shows: its exit status.
+int RunProgram(const std::string& args) {
+  const std::string command = std::string(PLENDO_BATCH_PROGRAM) + " " + args + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(BatchProgram, ExitStatuses) {
+  EXPECT_EQ(RunProgram("--help"), kExitOk);
+  EXPECT_EQ(RunProgram("--no-such-option x.jpg"), kExitUsage);
+  test::TempDir dir;
+  test::WriteJpegSource(dir / "a.jpg", 20, 10);
+  test::WriteText(dir / "s.ENV", "");
+  const std::string base = "--settings " + (dir / "s.ENV").string() + " --size 8 --out " + dir.Path().string() + " ";
+  EXPECT_EQ(RunProgram(base + (dir / "a.jpg").string()), kExitOk);
+  EXPECT_EQ(RunProgram(base + (dir / "missing.jpg").string()), kExitSomeFailed);
+}
+
+}  // namespace
+}  // namespace plendo::cli
