@@ -192,6 +192,60 @@ TEST_F(EngineTest, LampSequenceOfOneFile) {
                                       "lamp off W"}));
 }
 
+// --- Corrections only when due ---------------------------------------------
+
+struct EffectsCase {
+  const char* label;
+  const char* size_text;
+  bool auto_eff_off;
+  bool corrected;
+};
+
+void PrintTo(const EffectsCase& c, std::ostream* os) { *os << c.label; }
+
+class Effects : public EngineTest, public ::testing::WithParamInterface<EffectsCase> {
+ protected:
+  // The decoded output of one conversion with the given levels.
+  std::vector<std::uint8_t> Output(int gamma, int sharpness, const std::string& folder) {
+    settings.Gamma = gamma;
+    settings.SharpNess = sharpness;
+    fs::create_directories(dir / folder);
+    host.wo_path = (dir / folder).string();
+    Convert(source);
+    const auto probe = test::ProbeJpeg(dir / folder / ("edges_" + std::string(host.IsActualSize() ? "" : "w") +
+                                                        host.size_text + ".jpg"));
+    EXPECT_TRUE(probe.ok);
+    return probe.rgb;
+  }
+  // Dark left half, light right half: one sharp edge down the middle.
+  fs::path EdgeSource() {
+    platform::Bitmap b = test::SolidBitmap(32, 16, {40, 90, 160, 255});
+    for (int y = 0; y < 16; ++y)
+      for (int x = 16; x < 32; ++x) std::fill_n(b.Row(y) + x * 3, 3, std::uint8_t{220});
+    test::WriteBytes(in / "edges.jpg", platform::EncodeJpeg(b, {100, false}));
+    return in / "edges.jpg";
+  }
+  fs::path source = EdgeSource();
+};
+
+TEST_P(Effects, GammaAndSharpeningApplyUnlessSwitchedOff) {
+  const EffectsCase& c = GetParam();
+  settings.AutoEffOFF = c.auto_eff_off;
+  settings.Compress = 100;
+  host.size_text = c.size_text;
+  const auto plain = Output(0, 0, "plain");
+  const auto gamma = Output(3, 0, "gamma");
+  const auto sharp = Output(0, 3, "sharp");
+  EXPECT_EQ(gamma != plain, c.corrected);
+  EXPECT_EQ(sharp != plain, c.corrected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Effects,
+                         ::testing::Values(EffectsCase{"SizedCorrects", "48", true, true},
+                                           EffectsCase{"ActualSizeAutoOff", "原寸", true, false},
+                                           EffectsCase{"ActualSizeKept", "原寸", false, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 // --- The JPEG written -------------------------------------------------------
 
 std::array<int, 64> LuminanceTableOfQuality(int quality) {
