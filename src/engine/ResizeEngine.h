@@ -13,6 +13,7 @@
 #include "engine/JobParameters.h"
 #include "engine/PanelHost.h"
 #include "engine/ResizeJob.h"
+#include "exif/ExifInfo.h"
 #include "settings/AppSettings.h"
 
 namespace plendo::engine {
@@ -72,6 +73,9 @@ class ResizeEngine {
   bool ExifFound() const { return exif_found_; }
   bool ExifWithThumbnail() const { return exif_with_thumbnail_; }
   void ClearExifFlags() { exif_found_ = exif_with_thumbnail_ = false; }
+  // The EXIF component: holds the current source's EXIF data from the
+  // preparation until the transfer into its output.
+  exif::TExifInfo& ExifInfo() { return exif_info_; }
 
  private:
   void RunResizeGRP(const std::filesystem::path& path);
@@ -94,6 +98,7 @@ class ResizeEngine {
   std::int32_t output_count_ = 0;
   bool exif_found_ = false;
   bool exif_with_thumbnail_ = false;
+  exif::TExifInfo exif_info_;
 };
 
 }  // namespace plendo::engine
