@@ -1,7 +1,7 @@
 #pragma once
-// The separable bicubic resampler behind TGPGraphics::DrawImage: a horizontal
-// pass over each source row into a small ring of rows, then a vertical pass
-// per output row, composed over the target and put through the gamma table.
+// The separable bicubic resampler behind TGPGraphics::DrawImage: for each
+// output row a vertical pass over the source rows it needs, then a horizontal
+// pass, composed over the target and put through the gamma table.
 #include "imaging/GammaTable.h"
 #include "platform/Bitmap.h"
 

@@ -91,6 +91,44 @@ TEST(DrawTest, PartlyCoveredEdgeMixesWithTheTarget) {
   EXPECT_NEAR(out.PixelAt(3, 9).r, 128, 1);
 }
 
+TEST(DrawTest, AlphaChannelPathsAgree) {
+  // The same picture as Bgr24, as opaque Bgra32 and as Bgra32 with one clear
+  // pixel far from where we look: the three ways through the resampler.
+  const Bitmap rgb = MakeGradient(90, 70);
+  Bitmap opaque(90, 70, PixelFormat::Bgra32);
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 90; ++x) {
+      const Rgba c = rgb.PixelAt(x, y);
+      std::uint8_t* p = opaque.Row(y) + 4 * x;
+      p[0] = c.b, p[1] = c.g, p[2] = c.r, p[3] = 255;
+    }
+  Bitmap one_clear = opaque.Clone();
+  one_clear.Row(69)[4 * 89 + 3] = 0;
+  const Bitmap a = Draw(TGPBitmap(rgb.Clone()), 31, 23, 31.0f, 23.4f);
+  const Bitmap b = Draw(TGPBitmap(std::move(opaque)), 31, 23, 31.0f, 23.4f);
+  const Bitmap c = Draw(TGPBitmap(std::move(one_clear)), 31, 23, 31.0f, 23.4f);
+  EXPECT_EQ(MaxChannelDifference(a, b), 0);
+  Bitmap a_top(31, 15, PixelFormat::Bgr24), c_top(31, 15, PixelFormat::Bgr24);
+  for (int y = 0; y < 15; ++y) {
+    std::copy_n(a.Row(y), 93, a_top.Row(y));
+    std::copy_n(c.Row(y), 93, c_top.Row(y));
+  }
+  EXPECT_LE(MaxChannelDifference(a_top, c_top), 1);
+}
+
+TEST(DrawTest, HalfTransparentFlatPictureBlendsEvenly) {
+  const TGPBitmap image(MakeFlat(40, 30, Rgba{0, 100, 200, 128}, PixelFormat::Bgra32));
+  const Bitmap out = Draw(image, 13, 9, 13, 9);
+  const Rgba expected{127, 177, 227, 255};  // c * 128/255 + 255 * 127/255
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 13; ++x) {
+      const Rgba got = out.PixelAt(x, y);
+      EXPECT_NEAR(got.r, expected.r, 1);
+      EXPECT_NEAR(got.g, expected.g, 1);
+      EXPECT_NEAR(got.b, expected.b, 1);
+    }
+}
+
 TEST(DrawTest, TransparentPartsComeOutWhite) {
   Bitmap picture = MakeFlat(20, 20, Rgba{200, 0, 0, 255}, PixelFormat::Bgra32);
   for (int y = 0; y < 20; ++y)
