@@ -43,7 +43,7 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   if (position_ > bytes_.size()) bytes_.resize(position_, 0);
   const std::size_t overlap = std::min(count, bytes_.size() - position_);
   const auto* src = static_cast<const std::uint8_t*>(buffer);
-  std::memcpy(bytes_.data() + position_, src, overlap);
+  if (overlap != 0) std::memcpy(bytes_.data() + position_, src, overlap);
   bytes_.insert(bytes_.end(), src + overlap, src + count);
   position_ += count;
   return count;
