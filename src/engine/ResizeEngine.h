@@ -24,6 +24,7 @@ inline constexpr const char* kMsgUnprocessable = "このファイルは\r\n処�
 inline constexpr const char* kMsgWriteError = "書き込みエラー！\r\n出力先に保存できません";
 inline constexpr const char* kMsgTooLarge = "変換サイズが\r\n大きすぎます";
 inline constexpr const char* kMsgNoSize = "変換サイズ 未設定";
+inline constexpr const char* kMsgNoFolder = "画像出力先 未設定";
 inline constexpr const char* kCaptionAbort = "中断";
 inline constexpr const char* kCaptionEnd = "終了";
 

@@ -114,7 +114,7 @@ std::string ResizeEngine::OutputFolderFor(const fs::path& source) const {
   const std::string folder = host_.WOPath();
   // Never fall back to the root folder when no folder was chosen.
   if (folder.empty()) {
-    host_.ShowMonitorMessage(kRed, "画像出力先 未設定");
+    host_.ShowMonitorMessage(kRed, kMsgNoFolder);
     return {};
   }
   return IncludeTrailingChar(folder, kPathDelimiter);
