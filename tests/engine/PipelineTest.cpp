@@ -183,6 +183,14 @@ TEST_F(EngineTest, NegativeSizeIsRefused) {
   EXPECT_EQ(test::Listing(out), std::vector<std::string>{});
 }
 
+TEST_F(EngineTest, OutputNameTooLongForTheFileSystemIsAWriteError) {
+  const std::string base(250, 'n');  // fits as a source name, not with "_w64.jpg" added
+  Convert(JpegSource(base + ".jpg", 20, 10));
+  EXPECT_EQ(host.LastError(), kMsgWriteError);
+  EXPECT_EQ(engine.OutputCount(), 0);
+  EXPECT_EQ(test::Listing(out), std::vector<std::string>{});
+}
+
 // --- Lamps ------------------------------------------------------------------
 
 TEST_F(EngineTest, LampSequenceOfOneFile) {
