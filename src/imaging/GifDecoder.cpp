@@ -63,69 +63,118 @@ std::vector<int> RowOrder(int height, bool interlaced) {
   return order;
 }
 
-// The current image descriptor's pixels onto a transparent screen.
-Bitmap DecodeFrame(GifFileType* gif, int transparent) {
+// The logical screen, transparent. A file that gives no screen size takes
+// the first image's extent.
+Bitmap MakeScreen(const GifFileType* gif) {
+  const GifImageDesc& desc = gif->Image;
+  const int width = gif->SWidth > 0 ? gif->SWidth : desc.Left + desc.Width;
+  const int height = gif->SHeight > 0 ? gif->SHeight : desc.Top + desc.Height;
+  if (width <= 0 || height <= 0) Fail("no screen size");
+  return Bitmap(width, height, PixelFormat::Bgra32);  // zeroed: transparent
+}
+
+// An image of no pixels still has its (empty) data blocks to pass over.
+bool SkipImageData(GifFileType* gif) {
+  int code_size = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetCode(gif, &code_size, &block) == GIF_ERROR) return false;
+  while (block != nullptr)
+    if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
+  return true;
+}
+
+// The current image's pixels onto the screen; parts outside the screen are
+// dropped. Returns the number of rows decoded (data cut off inside the image
+// keeps the rows before it, as viewers do), -1 for an image without colours
+// or size.
+int DrawImage(GifFileType* gif, Bitmap& screen, int transparent) {
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-  if (map == nullptr || map->Colors == nullptr) Fail("no colour table");
-  if (desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) Fail("bad frame size");
-  // A frame reaching past the logical screen widens the picture rather than
-  // losing its pixels.
-  const int width = std::max(gif->SWidth, desc.Left + desc.Width);
-  const int height = std::max(gif->SHeight, desc.Top + desc.Height);
-  Bitmap out(width, height, PixelFormat::Bgra32);  // zeroed: transparent
+  if (desc.Width <= 0 || desc.Height <= 0) return SkipImageData(gif) ? 0 : -1;
+  if (map == nullptr || map->Colors == nullptr || desc.Left < 0 || desc.Top < 0) return -1;
+  const int visible = std::clamp(screen.Width() - desc.Left, 0, desc.Width);
 
   std::vector<GifPixelType> line(static_cast<std::size_t>(desc.Width));
   int rows_read = 0;
   for (int y : RowOrder(desc.Height, desc.Interlace)) {
-    // Data cut off inside the frame keeps what was decoded, as viewers do.
-    if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) {
-      if (rows_read == 0) Fail("damaged image data");
-      break;
-    }
+    if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) break;
     ++rows_read;
-    std::uint8_t* row = out.Row(desc.Top + y) + 4 * static_cast<std::size_t>(desc.Left);
-    for (int x = 0; x < desc.Width; ++x) {
+    if (desc.Top + y >= screen.Height()) continue;
+    std::uint8_t* row = screen.Row(desc.Top + y) + 4 * static_cast<std::size_t>(desc.Left);
+    for (int x = 0; x < visible; ++x) {
       const int index = line[x];
       if (index == transparent) continue;
       std::uint8_t* p = row + 4 * x;
       if (index < map->ColorCount) {
         const GifColorType& c = map->Colors[index];
         p[0] = c.Blue, p[1] = c.Green, p[2] = c.Red;
+      } else {
+        p[0] = p[1] = p[2] = 0;  // an index past the table shows black
       }
-      p[3] = 255;  // an index past the table shows black
+      p[3] = 255;
     }
   }
-  return out;
+  return rows_read;
 }
 
 }  // namespace
 
+// The first frame: images are drawn in order until one that carries a graphic
+// control extension (whose delay ends a frame); images without one belong to
+// the same frame (a "true colour" GIF is tiles of 256 colours each).
 Bitmap DecodeGif(std::span<const std::uint8_t> bytes) {
   MemoryInput input{bytes.data(), bytes.size(), 0};
   int error = 0;
   const GifHandle gif(DGifOpen(&input, ReadFromMemory, &error));
   if (!gif) Fail("damaged header");
+  Bitmap screen;
+  bool drawn = false;  // something is on the screen; later damage keeps it
   int transparent = -1;
+  bool frame_ends = false;  // the next image closes the frame
   for (;;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
-    if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) Fail("damaged record");
+    if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) {
+      if (drawn) return screen;
+      Fail("damaged record");
+    }
     switch (type) {
       case EXTENSION_RECORD_TYPE: {
         int code = 0;
         GifByteType* block = nullptr;
-        if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) Fail("damaged extension");
-        if (code == GRAPHICS_EXT_FUNC_CODE) transparent = TransparentIndex(block);
-        while (block != nullptr)
-          if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) Fail("damaged extension");
+        bool ok = DGifGetExtension(gif.get(), &code, &block) != GIF_ERROR;
+        if (ok && code == GRAPHICS_EXT_FUNC_CODE) {
+          transparent = TransparentIndex(block);
+          frame_ends = true;
+        }
+        while (ok && block != nullptr) ok = DGifGetExtensionNext(gif.get(), &block) != GIF_ERROR;
+        if (!ok) {
+          if (drawn) return screen;
+          Fail("damaged extension");
+        }
         break;
       }
-      case IMAGE_DESC_RECORD_TYPE:
-        if (DGifGetImageDesc(gif.get()) == GIF_ERROR) Fail("damaged image descriptor");
-        return DecodeFrame(gif.get(), transparent);
+      case IMAGE_DESC_RECORD_TYPE: {
+        if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
+          if (drawn) return screen;
+          Fail("damaged image descriptor");
+        }
+        if (screen.Empty()) screen = MakeScreen(gif.get());
+        const int rows = DrawImage(gif.get(), screen, transparent);
+        if (rows < 0) {
+          if (drawn) return screen;
+          Fail("damaged image");
+        }
+        if (rows == 0 && gif->Image.Height > 0 && gif->Image.Width > 0 && !drawn) Fail("damaged image data");
+        drawn = true;
+        if (frame_ends || rows < gif->Image.Height) return screen;
+        transparent = -1;
+        break;
+      }
       case TERMINATE_RECORD_TYPE:
+        if (drawn) return screen;
         Fail("no image");
       default:
+        if (drawn) return screen;
         Fail("unknown record");
     }
   }

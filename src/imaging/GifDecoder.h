@@ -6,9 +6,11 @@
 
 namespace plendo::imaging {
 
-// The first frame of a GIF placed on its logical screen, Bgra32: the frame's
-// transparent index and the screen outside the frame are transparent. Data
-// cut off inside the frame keeps the rows decoded so far. Throws DecodeError.
+// The first frame of a GIF on its logical screen, Bgra32: the transparent
+// index and the screen the frame leaves uncovered are transparent, parts
+// outside the screen are dropped. Images without a graphic control extension
+// belong to the frame of the image after them. Data cut off inside the frame
+// keeps what was decoded. Throws DecodeError.
 platform::Bitmap DecodeGif(std::span<const std::uint8_t> bytes);
 
 }  // namespace plendo::imaging

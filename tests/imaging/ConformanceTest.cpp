@@ -97,6 +97,43 @@ const std::map<std::string, std::string> kBmpReference = {
     {"rgb32bf", "rgb24"},    {"rgb32bfdef", "rgb24"},
 };
 
+// Largest difference of premultiplied colour and of alpha: the colour of a
+// clear pixel does not count.
+int PremultipliedDifference(const Bitmap& a, const Bitmap& b) {
+  int worst = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) {
+      const Rgba p = a.PixelAt(x, y), q = b.PixelAt(x, y);
+      auto pre = [](int c, int alpha) { return c * alpha / 255; };
+      worst = std::max({worst, std::abs(pre(p.r, p.a) - pre(q.r, q.a)), std::abs(pre(p.g, p.a) - pre(q.g, q.a)),
+                        std::abs(pre(p.b, p.a) - pre(q.b, q.a)), std::abs(p.a - q.a)});
+    }
+  return worst;
+}
+
+TEST(BmpSuiteTest, QuestionableFilesWeDecodeMatchTheirReference) {
+  const fs::path suite = kTestData / "bmpsuite";
+  const auto files = FilesIn(suite / "q", ".bmp");
+  if (files.empty()) GTEST_SKIP() << "no bmpsuite at " << suite;
+  int compared = 0;
+  for (const fs::path& file : files) {
+    const std::string name = file.stem().string();
+    const fs::path reference = suite / "html" / (name + ".png");
+    // Its reference shows the unused bits as alpha; we ignore them, as the
+    // suite's notes suggest.
+    if (name == "rgb16faketrns" || !fs::exists(reference)) continue;
+    SCOPED_TRACE(name);
+    Bitmap decoded, expected;
+    if (!Decodes(file, &decoded)) continue;
+    ASSERT_TRUE(Decodes(reference, &expected));
+    ASSERT_EQ(decoded.Width(), expected.Width());
+    ASSERT_EQ(decoded.Height(), expected.Height());
+    EXPECT_LE(PremultipliedDifference(decoded, expected), 1);
+    ++compared;
+  }
+  EXPECT_GE(compared, 10);
+}
+
 TEST(BmpSuiteTest, GoodFilesMatchTheirReference) {
   const fs::path suite = kTestData / "bmpsuite";
   const auto files = FilesIn(suite / "g", ".bmp");
@@ -141,6 +178,68 @@ TEST(BmpSuiteTest, QuestionableAndBadFilesNeverCrash) {
       }
     }
   EXPECT_GT(decoded + refused, 50);
+}
+
+// `key = value` lines of one section of a suite's .conf file.
+std::map<std::string, std::string> ReadSection(const fs::path& path, const std::string& section) {
+  std::ifstream in(path);
+  std::map<std::string, std::string> values;
+  std::string line, current;
+  while (std::getline(in, line)) {
+    if (line.starts_with("[")) {
+      current = line.substr(1, line.find(']') - 1);
+      continue;
+    }
+    const auto eq = line.find(" = ");
+    if (current == section && eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 3);
+  }
+  return values;
+}
+
+TEST(GifSuiteTest, FirstFrameMatchesTheExpectedPixels) {
+  const fs::path suite = kTestData / "gif-ancell-suite";
+  const auto confs = FilesIn(suite, ".conf");
+  if (confs.empty()) GTEST_SKIP() << "no GIF suite at " << suite;
+  int compared = 0;
+  for (const fs::path& conf : confs) {
+    const auto config = ReadSection(conf, "config");
+    const auto frame = ReadSection(conf, "frame0");
+    if (!frame.contains("pixels") || !config.contains("input")) continue;  // no frame: must not decode
+    // Images without delays that viewers play as an animation anyway: we keep
+    // the file's own meaning (one frame).
+    if (config.contains("force-animation") && config.at("force-animation") == "yes") continue;
+    // Files with no image, or an empty first image whose colour table is cut
+    // off: we refuse them rather than convert an empty picture.
+    const std::string stem = conf.stem().string();
+    if (stem == "no-data" || stem.starts_with("image-zero-")) continue;
+    // giflib refuses this one (it reports the data ending early on the first
+    // row of a table that reaches 4096 codes): width 0, not a crash.
+    if (stem == "max-codes") continue;
+    SCOPED_TRACE(conf.stem().string());
+    Bitmap decoded;
+    if (!Decodes(suite / config.at("input"), &decoded)) {
+      ADD_FAILURE() << "not decoded";
+      continue;
+    }
+    if (decoded.Width() != std::stoi(config.at("width")) || decoded.Height() != std::stoi(config.at("height"))) {
+      ADD_FAILURE() << "size " << decoded.Width() << "x" << decoded.Height();
+      continue;
+    }
+    std::ifstream in(suite / frame.at("pixels"), std::ios::binary);
+    const std::vector<char> rgba((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(rgba.size(), 4u * decoded.Width() * decoded.Height());
+    int worst = 0;
+    for (int y = 0; y < decoded.Height(); ++y)
+      for (int x = 0; x < decoded.Width(); ++x) {
+        const auto* e = reinterpret_cast<const unsigned char*>(&rgba[4 * (static_cast<std::size_t>(y) * decoded.Width() + x)]);
+        const Rgba c = decoded.PixelAt(x, y);
+        worst = std::max(worst, std::abs(c.a - e[3]));
+        if (e[3] != 0) worst = std::max({worst, std::abs(c.r - e[0]), std::abs(c.g - e[1]), std::abs(c.b - e[2])});
+      }
+    EXPECT_EQ(worst, 0);
+    ++compared;
+  }
+  EXPECT_GE(compared, 30);
 }
 
 TEST(GifSuiteTest, EveryFileDecodesOrIsRefusedWithoutACrash) {
