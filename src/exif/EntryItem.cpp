@@ -124,8 +124,10 @@ void TEntryItem::ReadValues(TStream& stream, std::uint32_t size) {
   const bool little = ByteOrder() == kLittleEndian;
   for (std::size_t i = 0; i + static_cast<std::size_t>(unit) <= raw.size(); i += static_cast<std::size_t>(unit))
     StoreMachine(raw.data() + i, LoadUnit(raw.data() + i, unit, little), unit);
+  // One value per whole component actually read, whatever the count said.
+  value_count_ = static_cast<std::uint32_t>(raw.size() / static_cast<std::size_t>(TypeSize(DataType)));
   data_ = std::move(raw);
-  value_count_ = ComponentCount;
+  data_.resize(std::size_t{value_count_} * static_cast<std::size_t>(TypeSize(DataType)));
 }
 
 std::string TEntryItem::GetAsString() const {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "exif/ExifInfo.h"
 #include "exif/WideFileStream.h"
 #include "support/ExifBlockWriter.h"
