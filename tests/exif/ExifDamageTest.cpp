@@ -142,7 +142,9 @@ TEST_F(DamagedFile, DirectoriesPointingAtEachOtherCannotMultiplyTheEntries) {
   block.ifd0.push_back(test::LongEntry(0x8769, {8}));
   block.ifd0.push_back(test::LongEntry(0x8825, {8}));
   Bytes tiff = test::BuildTiff(block);
-  tiff[8 + 2 + 12 * 2002] = 8;  // next IFD: IFD0 again
+  // Aim both pointers (the last two entries) and the next-IFD offset at IFD0.
+  for (const std::size_t field : {8 + 2 + 12 * 2000 + 8, 8 + 2 + 12 * 2001 + 8, 8 + 2 + 12 * 2002})
+    tiff[field] = 8, tiff[field + 1] = tiff[field + 2] = tiff[field + 3] = 0;
   const Bytes file = test::InsertAfterStart(test::PlainJpeg(8, 8), test::App1Segment(tiff));
   EXPECT_EQ(Load(file), Outcome::ExifError);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "exif/ExifInfo.h"
@@ -144,6 +145,24 @@ TEST_F(ExifReader, AnEmptyFileNameKeepsWhatWasLoaded) {
   exif_.SetImageFileName("");
   EXPECT_EQ(exif_.GetArtist(), "someone");
   EXPECT_TRUE(exif_.ImageFileName().empty());
+}
+
+TEST_F(ExifReader, TheFrameProbeOfADamagedFileEndsWithoutASize) {
+  // A segment length of 0 would step back onto itself forever.
+  const auto looping = Write("loop.jpg", {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x00, 0xFF, 0xE1, 0x00, 0x02});
+  EXPECT_EQ(ExifErrorOf([&] { exif_.SetImageFileName(looping); }), "TExifInfo: 不正なストリーム");
+  EXPECT_EQ(exif_.FrameWidth(), 0u);
+  // A start-of-frame marker cut short: no stream error escapes the load.
+  const Bytes segment = test::App1Segment(test::BuildTiff(test::CameraBlock(false)));
+  Bytes cut = test::InsertAfterStart(test::PlainJpeg(8, 8), segment);
+  const Bytes marker = {0xFF, 0xC0};  // past the thumbnail, which has one of its own
+  const auto sof = std::search(cut.begin() + 2 + static_cast<std::ptrdiff_t>(segment.size()), cut.end(),
+                               marker.begin(), marker.end());
+  ASSERT_NE(sof, cut.end());
+  cut.resize(static_cast<std::size_t>(sof - cut.begin()) + 6);
+  exif_.SetImageFileName(Write("cut.jpg", cut));
+  EXPECT_EQ(exif_.FrameWidth(), 0u);
+  EXPECT_EQ(exif_.GetThumbnailCompression(), 6);
 }
 
 // --- values ---
