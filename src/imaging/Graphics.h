@@ -17,7 +17,6 @@ enum class Status {
   GenericError = 1,
   InvalidParameter = 2,
   OutOfMemory = 3,
-  NotImplemented = 6,
   FileNotFound = 10,
   UnknownImageFormat = 13,
 };
