@@ -1,0 +1,179 @@
+#pragma once
+// The main panel: a small always-on-top window onto which image files are
+// dropped. It owns its controls, the settings record and the resize engine,
+// and is the PanelHost the engine works through.
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/PanelHost.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsLocation.h"
+#include "settings/SettingsStore.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QFrame;
+
+namespace plendo::controls {
+class TStatusLED;
+}
+namespace plendo::engine {
+class ResizeEngine;
+}
+
+namespace plendo::app {
+
+class TPanelBase;
+
+// Texts of the panel.
+inline constexpr char kAppTitleAtStart[] = "画像一括サイズ変換 「Plendo」 for Windows";
+inline constexpr char kAppTitle[] = "Plendo v1.26";
+inline constexpr char kWindowCaption[] = " Plendo ver 1.26";
+inline constexpr char kCaptionChooseFolder[] = "ここを押して、画像の出力先をお選びください";
+inline constexpr char kCaptionSameFolder[] = "出力先： 元画像と同じフォルダ";
+inline constexpr char kCaptionFolderPrefix[] = "出力先： ";
+inline constexpr char kMsgReady[] = "ここに画像ファイルを\r\nドラッグ＆ドロップ";
+inline constexpr char kMsgNoFolder[] = "画像出力先 未設定";
+inline constexpr char kMsgNoSize[] = "変換サイズ 未設定";
+inline constexpr char kMsgFolderMissing[] = "出力先フォルダが\r\n存在しません！";
+inline constexpr char kBrowsePrompt[] = "サイズ変換した画像を出力するフォルダをお選びください";
+inline constexpr int kCaptionPathWidth = 220;
+
+// Asks the user for a folder: prompt, initial folder, chosen folder (out),
+// preferred left and top of the dialog; true when one was chosen.
+using FolderBrowser = std::function<bool(const std::string& prompt, const std::string& initial,
+                                         std::string& chosen, int x, int y)>;
+
+class TMFORM : public QWidget, public engine::PanelHost {
+  Q_OBJECT
+ public:
+  // Reads the settings from `location` (FormCreate); the destructor writes
+  // them back (FormDestroy).
+  explicit TMFORM(settings::SettingsLocation location, QWidget* parent = nullptr);
+  ~TMFORM() override;
+
+  // --- PanelHost -------------------------------------------------------------
+  void ShowMonitorMessage(engine::Colour colour, const std::string& text) override;
+  void ClearMonitorMessage() override;
+  bool IsActualSize() const override;
+  std::string SizeText() const override;
+  engine::SizeSide Side() const override;
+  std::string WOPath() const override { return WOPath_; }
+  void LightOn(engine::Lamp lamp) override;
+  void LightOff(engine::Lamp lamp) override;
+  void SetLampStatus(engine::Lamp lamp, bool on) override;
+  void SetSizeCaption(const std::string& text) override;
+  void LoadPreview(const std::filesystem::path& path) override;
+  void ClearPreview() override;
+  void SetTermCaption(const std::string& caption, bool focus) override;
+  void ChangeButtonsEnabled(bool enabled) override;
+  void ProcessPendingMessages() override;
+
+  // --- panel operations ------------------------------------------------------
+  bool CheckWOPathSetOK();
+  bool CheckGDotSizeSetOK();
+  void SetAndDisplayWOUTPathCaption();
+  void ChangeLEDDisp(bool show);
+  void GDotChange();
+  void GDotDblClick();
+  // A character typed into GDot; true when it was consumed here.
+  bool GDotKeyPress(char32_t ch);
+  void btTERMClick();
+  void AppActivate();
+  void AppDeactivate();
+
+  // --- output folder ---------------------------------------------------------
+  void btWOUTClick();
+  void SelectWOutFolder();
+  void SetWOutSameFolder();
+  void SetFolderBrowser(FolderBrowser browser) { browseForFolder_ = std::move(browser); }
+
+  // --- drops -----------------------------------------------------------------
+  // Checks and runs one batch over `items` (already local paths, in order).
+  void WMDropFiles(const std::vector<std::filesystem::path>& items);
+  bool AcceptsDrops() const;
+
+  settings::AppSettings& Settings() { return settings_; }
+  const settings::SettingsLocation& Location() const { return location_; }
+  engine::ResizeEngine& Engine() { return *engine_; }
+  bool StaysOnTop() const;
+  void SetStaysOnTop(bool on);
+  // The size box's items; replacing them keeps "原寸" first.
+  std::vector<std::string> SizeItems() const;
+  void SetSizeItems(const std::vector<std::string>& items);
+  int SizeIndex() const;
+  void SetSizeIndex(int index);
+  // What FormDestroy writes besides the settings record.
+  settings::MainPanelSettings PanelSettings() const;
+
+  // Controls, named as the panel's description names them.
+  TPanelBase* WOBASE = nullptr;
+  QPushButton* btWOUT = nullptr;
+  QFrame* MonitorBASE = nullptr;
+  QLabel* Mess = nullptr;
+  QLabel* IMG = nullptr;
+  QGroupBox* GSizeBox = nullptr;
+  QComboBox* GDot = nullptr;
+  QRadioButton* RG1 = nullptr;
+  QRadioButton* RG2 = nullptr;
+  QRadioButton* RG3 = nullptr;
+  QGroupBox* grStatus = nullptr;
+  QLabel* LbRead = nullptr;
+  controls::TStatusLED* RLED = nullptr;
+  QLabel* LbExif = nullptr;
+  controls::TStatusLED* ELED = nullptr;
+  QLabel* LbWOut = nullptr;
+  controls::TStatusLED* WLED = nullptr;
+  QLabel* SSize = nullptr;
+  TPanelBase* CSBASE = nullptr;
+  QPushButton* btCUST = nullptr;
+  QPushButton* btTERM = nullptr;
+  QMenu* PMenu = nullptr;
+  QAction* N1 = nullptr;
+  QAction* N2 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateControls();
+  void FormCreate();
+  void FormDestroy();
+  void ApplyStartSettings(const settings::StartSettings& start);
+  controls::TStatusLED* LampOf(engine::Lamp lamp) const;
+  // GDot's selection without touching its text, or with a new text and no
+  // item selected, as typing leaves it.
+  void SelectGDotItem(int index);
+  void SetGDotTypedText(const QString& text, int selectFrom, int selectLength);
+  void GDotTextEdited();
+  void ApplyOpacity(bool translucent);
+
+  settings::SettingsLocation location_;
+  settings::AppSettings settings_;
+  std::string WOPath_;
+  std::unique_ptr<engine::ResizeEngine> engine_;
+  FolderBrowser browseForFolder_;
+  bool dropQueued_ = false;
+  bool closeAfterBatch_ = false;
+  bool destroyed_ = false;
+};
+
+// The folder dialog: non-native, directory mode, placed as PlaceBrowseDialog
+// says, the full path of the folder under the cursor shown below the list.
+bool BrowseForFolder(QWidget* owner, const std::string& prompt, const std::string& initial,
+                     std::string& chosen, int x, int y);
+
+}  // namespace plendo::app
