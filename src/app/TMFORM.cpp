@@ -24,6 +24,7 @@
 
 #include "app/PanelFonts.h"
 #include "app/PathShortening.h"
+#include "app/PreviewWidget.h"
 #include "app/SizeBoxRules.h"
 #include "app/TPanelBase.h"
 #include "controls/TStatusLED.h"
@@ -118,9 +119,8 @@ void TMFORM::CreateControls() {
   Mess->setFont(PanelFont(Face::Meiryo, 12, true));
   SetTextColour(Mess, QColor(128, 128, 128));
   // The preview lies over the message; an empty preview lets it show through.
-  IMG = new QLabel(MonitorBASE);
+  IMG = new PreviewWidget(MonitorBASE);
   IMG->setGeometry(1, 1, 173, 164);
-  IMG->setAlignment(Qt::AlignCenter);
   IMG->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   GSizeBox = new QGroupBox(QStringLiteral(" 変換サイズ "), this);
@@ -293,13 +293,13 @@ void TMFORM::SetSizeCaption(const std::string& text) {
 }
 
 void TMFORM::LoadPreview(const std::filesystem::path& path) {
-  // The preview control replaces this placeholder; until then every preview
-  // fails the way an undisplayable file does.
-  throw Exception("no preview for " + path.string());
+  IMG->LoadFromFile(path);
+  IMG->repaint();
 }
 
 void TMFORM::ClearPreview() {
-  IMG->clear();
+  IMG->Clear();
+  IMG->update();
 }
 
 void TMFORM::SetTermCaption(const std::string& caption, bool focus) {

@@ -32,6 +32,7 @@ class ResizeEngine;
 
 namespace plendo::app {
 
+class PreviewWidget;
 class TPanelBase;
 
 // Texts of the panel.
@@ -120,7 +121,7 @@ class TMFORM : public QWidget, public engine::PanelHost {
   QPushButton* btWOUT = nullptr;
   QFrame* MonitorBASE = nullptr;
   QLabel* Mess = nullptr;
-  QLabel* IMG = nullptr;
+  PreviewWidget* IMG = nullptr;
   QGroupBox* GSizeBox = nullptr;
   QComboBox* GDot = nullptr;
   QRadioButton* RG1 = nullptr;
