@@ -14,8 +14,11 @@
 namespace plendo::app {
 namespace {
 
-// Shows, below the dialog's list, the full path of the folder under the cursor.
-void AddStatusLine(QFileDialog& dialog) {
+// Shows, below the dialog's list, the prompt and the full path of the folder
+// under the cursor (a title bar may cut the prompt or not exist at all).
+void AddStatusLine(QFileDialog& dialog, const QString& prompt) {
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+    grid->addWidget(new QLabel(prompt, &dialog), grid->rowCount(), 0, 1, grid->columnCount());
   auto* status = new QLabel(&dialog);
   status->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status->setText(QDir::toNativeSeparators(dialog.directory().absolutePath()));
@@ -55,7 +58,7 @@ bool BrowseForFolder(QWidget* owner, const std::string& prompt, const std::strin
     dialog.setDirectory(QString::fromStdString(initial));
   else
     dialog.setDirectory(QDir::homePath());
-  AddStatusLine(dialog);
+  AddStatusLine(dialog, QString::fromStdString(prompt));
   dialog.adjustSize();
   Place(dialog, x, y);
   // Once shown the frame is known; place it again with the real outer size.

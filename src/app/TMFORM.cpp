@@ -549,10 +549,9 @@ void TMFORM::ApplyOpacity(bool translucent) {
   setWindowOpacity(alpha / 255.0);
 }
 
-void TMFORM::AppActivate() {
-  ApplyOpacity(settings_.AlphaBlendType == 2);
-  if (StaysOnTop() && isVisible()) raise();
-}
+// The window system keeps a stays-on-top window in its band by itself; raising
+// it here would bury the panel's own pop-up menu and dialogs under it.
+void TMFORM::AppActivate() { ApplyOpacity(settings_.AlphaBlendType == 2); }
 
 void TMFORM::AppDeactivate() { ApplyOpacity(settings_.AlphaBlendType > 0); }
 
