@@ -170,6 +170,20 @@ TEST_F(DropTest, EndButtonDuringTheThirdOfTenStopsAfterIt) {
   EXPECT_EQ(Beeps(), 1);
 }
 
+TEST_F(DropTest, ClosingTheWindowDuringABatchStopsItThenCloses) {
+  app::TMFORM& f = OpenWithOutput();
+  std::vector<std::filesystem::path> items;
+  for (int i = 0; i < 5; ++i) items.push_back(Source("p" + std::to_string(i) + ".jpg", Jpeg()));
+  bool closedAtOnce = true;
+  ReadLampWatch watch(f.RLED, [&](int start) {
+    if (start == 2) closedAtOnce = f.close();
+  });
+  ASSERT_TRUE(Drop(items));
+  EXPECT_FALSE(closedAtOnce);  // not under the running batch
+  EXPECT_EQ(Written().size(), 2u);
+  EXPECT_FALSE(f.isVisible());
+}
+
 TEST_F(DropTest, EverySkippedFileEndsWithZero) {
   OpenWithOutput("[Option]\nOverWrite=0\n");
   const auto a = Source("a.jpg", Jpeg());
