@@ -1,137 +1,20 @@
 #include "engine/OutputFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <random>
-#include <string>
-#include <system_error>
+#include "platform/AtomicFile.h"
 
 namespace plendo::engine {
-namespace {
 
-namespace fs = std::filesystem;
-
-[[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
-  throw OutputFileError(what + " " + path.string() + ": " + std::strerror(error));
-}
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
+WriteOutcome WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                                 bool replace) {
+  using platform::AtomicWriteMode;
+  try {
+    const auto outcome = platform::WriteFileAtomically(
+        path, bytes, replace ? AtomicWriteMode::Replace : AtomicWriteMode::NoReplace,
+        platform::AtomicWriteSync::WhenReplacing);
+    return outcome == platform::AtomicWriteOutcome::Written ? WriteOutcome::Written : WriteOutcome::AlreadyExists;
+  } catch (const platform::AtomicFileError& e) {
+    throw OutputFileError(e.what());
   }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return fd_; }
-  // Closes now, so that a late write error (network folders) is seen.
-  int Close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc;
-  }
-
- private:
-  int fd_;
-};
-
-// Removes the temporary file unless it was renamed into place.
-class TempFile {
- public:
-  explicit TempFile(fs::path path) : path_(std::move(path)) {}
-  ~TempFile() {
-    if (!kept_) ::unlink(path_.c_str());
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  const fs::path& Path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  fs::path path_;
-  bool kept_ = false;
-};
-
-// A short hidden name, whatever the length of the output name, created
-// exclusively so two writers never share it.
-int CreateTemp(const fs::path& folder, fs::path& created) {
-  static thread_local std::mt19937_64 random{std::random_device{}()};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[40];
-    std::snprintf(name, sizeof name, ".plendo-%016llx.tmp", static_cast<unsigned long long>(random()));
-    const fs::path candidate = folder / name;
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      created = candidate;
-      return fd;
-    }
-    if (errno != EEXIST) Fail("cannot create a file in", folder, errno);
-  }
-  Fail("cannot create a file in", folder, EEXIST);
-}
-
-void WriteAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& path) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Fail("cannot write", path, errno);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-}
-
-bool IsDirectory(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_directory(path, ec);
-}
-
-bool Exists(const fs::path& path) {
-  std::error_code ec;
-  return fs::symlink_status(path, ec).type() != fs::file_type::not_found && !ec;
-}
-
-}  // namespace
-
-WriteOutcome WriteFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, bool replace) {
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  fs::path temp_path;
-  Fd fd(CreateTemp(folder, temp_path));
-  TempFile temp(temp_path);
-  WriteAll(fd.Get(), bytes, temp.Path());
-  // A file that replaces another must be on disk before the rename makes the
-  // old one go; a new file risks nothing of the user's.
-  if (replace && Exists(path) && ::fsync(fd.Get()) != 0) Fail("cannot write", temp.Path(), errno);
-  if (fd.Close() != 0) Fail("cannot write", temp.Path(), errno);
-
-  if (replace) {
-    if (::rename(temp.Path().c_str(), path.c_str()) != 0) Fail("cannot write", path, errno);
-    temp.Keep();
-    return WriteOutcome::Written;
-  }
-  if (::renameat2(AT_FDCWD, temp.Path().c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
-    temp.Keep();
-    return WriteOutcome::Written;
-  }
-  const int error = errno;
-  if (error == EEXIST) {
-    if (IsDirectory(path)) Fail("cannot write", path, EISDIR);
-    return WriteOutcome::AlreadyExists;
-  }
-  if (error != EINVAL && error != ENOSYS && error != ENOTSUP) Fail("cannot write", path, error);
-  // File systems without a no-replace rename: check, then rename.
-  if (Exists(path)) {
-    if (IsDirectory(path)) Fail("cannot write", path, EISDIR);
-    return WriteOutcome::AlreadyExists;
-  }
-  if (::rename(temp.Path().c_str(), path.c_str()) != 0) Fail("cannot write", path, errno);
-  temp.Keep();
-  return WriteOutcome::Written;
 }
 
 }  // namespace plendo::engine

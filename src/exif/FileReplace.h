@@ -1,7 +1,8 @@
 #pragma once
-// Replaces a file's content in one step: the bytes go to a temporary file in
-// the same folder, which is then renamed over the target. A failure leaves
-// the target as it was and removes the temporary file.
+// Replaces a file's content in one step through platform/AtomicFile: the
+// target keeps its permissions, and a failure leaves it as it was with no
+// temporary file behind. Not synced: the targets are outputs written a
+// moment ago, not files of the user's.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>

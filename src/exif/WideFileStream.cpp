@@ -11,17 +11,17 @@
 namespace plendo::exif {
 namespace {
 
-std::string FullPath(const std::filesystem::path& path) {
-  std::error_code ec;
-  const auto full = std::filesystem::absolute(path, ec);
-  return (ec ? path : full).lexically_normal().string();
-}
-
 int OpenHandle(const std::filesystem::path& path, std::uint16_t mode) {
   return mode == fmCreate ? WideFileCreate(path) : WideFileOpen(path, mode);
 }
 
 }  // namespace
+
+std::string FullPath(const std::filesystem::path& path) {
+  std::error_code ec;
+  const auto full = std::filesystem::absolute(path, ec);
+  return (ec ? path : full).lexically_normal().string();
+}
 
 EFOpenError::EFOpenError(const std::filesystem::path& path, int error_number)
     : EStreamError("ファイル \"" + FullPath(path) + "\" を開けません。" + std::strerror(error_number)),

@@ -11,6 +11,7 @@
 //   0xFFFF    create (or truncate), read and write
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "exif/Stream.h"
 
@@ -38,6 +39,9 @@ class EFOpenError : public EStreamError {
  private:
   int error_number_;
 };
+
+// The absolute, normalised path that the file errors name.
+std::string FullPath(const std::filesystem::path& path);
 
 bool IsValidOpenMode(std::uint16_t mode);
 

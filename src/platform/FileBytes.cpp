@@ -7,22 +7,10 @@
 #include <cerrno>
 #include <algorithm>
 
+#include "platform/FileDescriptor.h"
+
 namespace plendo::platform {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 [[noreturn]] void Fail(const std::filesystem::path& path, const char* what) {
   throw FileReadError(std::string(what) + ": " + path.string());

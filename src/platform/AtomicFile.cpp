@@ -1,0 +1,137 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "platform/FileDescriptor.h"
+
+namespace plendo::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
+  throw AtomicFileError(what + " " + path.string() + ": " + std::strerror(error), error);
+}
+
+// Removes the temporary file unless it was renamed into place.
+class TempFile {
+ public:
+  explicit TempFile(fs::path path) : path_(std::move(path)) {}
+  ~TempFile() {
+    if (!kept_) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const fs::path& Path() const { return path_; }
+  void Keep() { kept_ = true; }
+
+ private:
+  fs::path path_;
+  bool kept_ = false;
+};
+
+// A short hidden name, whatever the length of the target's name, created
+// exclusively so two writers never share it.
+int CreateTemp(const fs::path& folder, fs::path& created) {
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[40];
+    std::snprintf(name, sizeof name, ".plendo-%016llx.tmp", static_cast<unsigned long long>(random()));
+    const fs::path candidate = folder / name;
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      created = candidate;
+      return fd;
+    }
+    if (errno != EEXIST) Fail("cannot create a file in", folder, errno);
+  }
+  Fail("cannot create a file in", folder, EEXIST);
+}
+
+void WriteAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& path) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) Fail("cannot write", path, errno);
+    if (n == 0) Fail("cannot write", path, ENOSPC);  // no progress: never spin
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// The mode bits of the file at `path`, when one stands there.
+std::optional<mode_t> ExistingMode(const fs::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return st.st_mode & 07777;
+}
+
+bool IsDirectory(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::symlink_status(path, ec).type() != fs::file_type::not_found && !ec;
+}
+
+// With no-replace, a name taken in the meantime is a skip, not a failure,
+// unless a folder stands there.
+AtomicWriteOutcome AlreadyThere(const fs::path& path) {
+  if (IsDirectory(path)) Fail("cannot write", path, EISDIR);
+  return AtomicWriteOutcome::AlreadyExists;
+}
+
+AtomicWriteOutcome RenameInto(TempFile& temp, const fs::path& path) {
+  if (::rename(temp.Path().c_str(), path.c_str()) != 0) Fail("cannot write", path, errno);
+  temp.Keep();
+  return AtomicWriteOutcome::Written;
+}
+
+AtomicWriteOutcome RenameIntoFreeName(TempFile& temp, const fs::path& path) {
+  if (::renameat2(AT_FDCWD, temp.Path().c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+    temp.Keep();
+    return AtomicWriteOutcome::Written;
+  }
+  const int error = errno;
+  if (error == EEXIST) return AlreadyThere(path);
+  if (error != EINVAL && error != ENOSYS && error != ENOTSUP) Fail("cannot write", path, error);
+  // File systems without a no-replace rename: check, then rename.
+  if (Exists(path)) return AlreadyThere(path);
+  return RenameInto(temp, path);
+}
+
+}  // namespace
+
+AtomicWriteOutcome WriteFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes,
+                                       AtomicWriteMode mode, AtomicWriteSync sync) {
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  fs::path temp_path;
+  FileDescriptor fd(CreateTemp(folder, temp_path));
+  TempFile temp(temp_path);
+  WriteAll(fd.Get(), bytes, temp.Path());
+
+  if (mode == AtomicWriteMode::Replace) {
+    const std::optional<mode_t> replaced = ExistingMode(path);
+    if (replaced) ::fchmod(fd.Get(), *replaced);
+    // A file that replaces another must be on disk before the rename makes
+    // the old one go; a new file risks nothing of the user's.
+    if (sync == AtomicWriteSync::WhenReplacing && Exists(path) && ::fsync(fd.Get()) != 0)
+      Fail("cannot write", temp.Path(), errno);
+  }
+  if (fd.Close() != 0) Fail("cannot write", temp.Path(), errno);
+  return mode == AtomicWriteMode::Replace ? RenameInto(temp, path) : RenameIntoFreeName(temp, path);
+}
+
+}  // namespace plendo::platform
