@@ -8,6 +8,7 @@
 #include <gif_lib.h>
 
 #include "imaging/DecodeError.h"
+#include "imaging/MemoryInput.h"
 
 namespace plendo::imaging {
 namespace {
@@ -15,18 +16,9 @@ namespace {
 using platform::Bitmap;
 using platform::PixelFormat;
 
-struct MemoryInput {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t pos;
-};
-
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
   auto* in = static_cast<MemoryInput*>(gif->UserData);
-  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), in->size - in->pos);
-  std::memcpy(out, in->data + in->pos, n);
-  in->pos += n;
-  return static_cast<int>(n);
+  return static_cast<int>(in->Read(out, static_cast<std::size_t>(std::max(length, 0))));
 }
 
 struct GifCloser {
@@ -123,7 +115,7 @@ int DrawImage(GifFileType* gif, Bitmap& screen, int transparent) {
 // control extension (whose delay ends a frame); images without one belong to
 // the same frame (a "true colour" GIF is tiles of 256 colours each).
 Bitmap DecodeGif(std::span<const std::uint8_t> bytes) {
-  MemoryInput input{bytes.data(), bytes.size(), 0};
+  MemoryInput input{bytes.data(), bytes.size()};
   int error = 0;
   const GifHandle gif(DGifOpen(&input, ReadFromMemory, &error));
   if (!gif) Fail("damaged header");

@@ -6,6 +6,7 @@
 #include <png.h>
 
 #include "imaging/DecodeError.h"
+#include "imaging/MemoryInput.h"
 
 namespace plendo::imaging {
 namespace {
@@ -17,17 +18,10 @@ using platform::PixelFormat;
 // libpng is a small function of its own with setjmp and only plain locals, so
 // a jump never skips a C++ destructor.
 
-struct MemoryInput {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t pos;
-};
-
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
   auto* in = static_cast<MemoryInput*>(png_get_io_ptr(png));
-  if (length > in->size - in->pos) png_error(png, "data cut off");
-  std::memcpy(out, in->data + in->pos, length);
-  in->pos += length;
+  if (length > in->Remaining()) png_error(png, "data cut off");
+  in->Read(out, length);
 }
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -84,7 +78,7 @@ Bitmap DecodePng(std::span<const std::uint8_t> bytes) {
   if (!rs.png) throw DecodeError("PNG: out of memory");
   rs.info = png_create_info_struct(rs.png);
   if (!rs.info) throw DecodeError("PNG: out of memory");
-  MemoryInput input{bytes.data(), bytes.size(), 0};
+  MemoryInput input{bytes.data(), bytes.size()};
   png_set_read_fn(rs.png, &input, ReadFromMemory);
   // Our own pixel limit applies below; libpng's default caps width and height
   // at one million, which a long panorama may pass.

@@ -9,6 +9,7 @@
 #include <tiffio.h>
 
 #include "imaging/DecodeError.h"
+#include "imaging/MemoryInput.h"
 
 namespace plendo::imaging {
 namespace {
@@ -17,19 +18,11 @@ using platform::Bitmap;
 using platform::PixelFormat;
 
 // libtiff reads the bytes through these; the source is never written.
-struct MemoryInput {
-  const std::uint8_t* data;
-  toff_t size;
-  toff_t pos;
-};
-
+// Its offsets must fit the cursor unshortened, or a wild seek could wrap.
+static_assert(sizeof(toff_t) <= sizeof(std::size_t));
 tsize_t ReadProc(thandle_t handle, tdata_t out, tsize_t length) {
-  auto* in = static_cast<MemoryInput*>(handle);
-  if (length <= 0 || in->pos >= in->size) return 0;
-  const toff_t n = std::min<toff_t>(static_cast<toff_t>(length), in->size - in->pos);
-  std::memcpy(out, in->data + in->pos, static_cast<std::size_t>(n));
-  in->pos += n;
-  return static_cast<tsize_t>(n);
+  if (length <= 0) return 0;
+  return static_cast<tsize_t>(static_cast<MemoryInput*>(handle)->Read(out, static_cast<std::size_t>(length)));
 }
 tsize_t WriteProc(thandle_t, tdata_t, tsize_t) { return -1; }
 toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
@@ -81,7 +74,7 @@ void RgbaToStraightBgra(Bitmap& bitmap) {
 
 Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   static_assert(std::endian::native == std::endian::little, "the RGBA raster is read byte by byte");
-  MemoryInput input{bytes.data(), bytes.size(), 0};
+  MemoryInput input{bytes.data(), bytes.size()};
   const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
   if (!options) Fail("out of memory");
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(Bitmap::kMaxBytes));
