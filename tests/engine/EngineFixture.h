@@ -13,6 +13,7 @@
 #include "platform/JpegEncoder.h"
 #include "support/HeadlessPanelHost.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 namespace plendo::test {
 
@@ -28,33 +29,12 @@ inline platform::Bitmap SolidBitmap(int width, int height, platform::Rgba colour
   return b;
 }
 
-inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline void WriteText(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
-
-inline std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline void WriteJpegSource(const std::filesystem::path& path, int width, int height,
                             platform::Rgba colour = {200, 120, 40, 255}) {
   WriteBytes(path, platform::EncodeJpeg(SolidBitmap(width, height, colour), {95, false}));
 }
 
-// The names in a folder, sorted.
-inline std::vector<std::string> Listing(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class EngineTest : public ::testing::Test {
  protected:

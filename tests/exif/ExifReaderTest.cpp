@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "exif/ExifFileFixture.h"
 #include "exif/ExifInfo.h"
 #include "exif/WideFileStream.h"
 #include "support/ExifBlockWriter.h"
@@ -35,22 +36,7 @@ std::string ExifErrorOf(F&& operation) {
   return "(no error)";
 }
 
-class ExifReader : public ::testing::Test {
- protected:
-  std::filesystem::path Write(const std::string& name, const Bytes& bytes) {
-    const auto path = dir_ / name;
-    test::WriteBytes(path, bytes);
-    return path;
-  }
-  TEntryItem* Find(std::uint16_t tag, std::uint8_t dir, bool thumbnail = false) {
-    TEntryItems& list = thumbnail ? exif_.ThumbnailEntries() : exif_.MainEntries();
-    const int index = list.IndexOfTag(tag, dir);
-    return index < 0 ? nullptr : &list[index];
-  }
-
-  test::TempDir dir_;
-  TExifInfo exif_;
-};
+using ExifReader = ExifFileFixture;
 
 // --- finding the APP1 segment ---
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "exif/ByteOrder.h"
+#include "exif/ExifFileFixture.h"
 #include "exif/ExifInfo.h"
 #include "exif/ExifThumbnail.h"
 #include "platform/Bitmap.h"
@@ -29,32 +30,14 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 std::size_t SegmentEnd(const Bytes& file, std::size_t app1) { return app1 + 2 + ((file[app1 + 2] << 8) | file[app1 + 3]); }
 
-class ExifWriter : public ::testing::Test {
+class ExifWriter : public ExifFileFixture {
  protected:
-  std::filesystem::path Write(const std::string& name, const Bytes& bytes) {
-    const auto path = dir_ / name;
-    test::WriteBytes(path, bytes);
-    return path;
-  }
   // Loads `block` from a camera-like source file into `exif_`.
   void LoadSource(const ExifTestBlock& block) {
     exif_.SetImageFileName(
         Write("source.jpg", test::InsertAfterStart(test::PlainJpeg(16, 16), test::App1Segment(test::BuildTiff(block)))));
   }
-  TEntryItem* Find(TExifInfo& exif, std::uint16_t tag, std::uint8_t dir, bool thumbnail = false) {
-    TEntryItems& list = thumbnail ? exif.ThumbnailEntries() : exif.MainEntries();
-    const int index = list.IndexOfTag(tag, dir);
-    return index < 0 ? nullptr : &list[index];
-  }
-  std::vector<std::string> Listing() {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.Path())) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  test::TempDir dir_;
-  TExifInfo exif_;
+  std::vector<std::string> Listing() { return test::Listing(dir_.Path()); }
 };
 
 // --- layout ---

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace plendo::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -60,7 +62,5 @@ Bytes PlainJpeg(int width, int height, std::uint8_t r = 200, std::uint8_t g = 12
 ExifTestBlock CameraBlock(bool big_endian);
 Bytes CameraMakerNote();  // the maker note's bytes, for comparison
 
-void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
-Bytes ReadBytes(const std::filesystem::path& path);
 
 }  // namespace plendo::test

@@ -13,6 +13,7 @@
 #include <tiffio.h>
 
 #include "platform/JpegError.h"
+#include "support/TestFiles.h"
 
 namespace plendo::test {
 namespace {
@@ -690,10 +691,6 @@ Bytes WriteIco(const std::vector<IcoEntry>& entries) {
   return out;
 }
 
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes) { WriteBytes(path, bytes); }
 
 }  // namespace plendo::test

@@ -88,6 +88,7 @@ struct IcoEntry {
 };
 Bytes WriteIco(const std::vector<IcoEntry>& entries);
 
+// The same as WriteBytes (support/TestFiles.h), under the name the image suites use.
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 
 }  // namespace plendo::test
