@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "exif/ByteOrder.h"
+#include "exif/FileReplace.h"
 #include "exif/WideFileStream.h"
 #include "support/ExifBlockWriter.h"
 #include "support/TempDir.h"
@@ -44,6 +45,21 @@ TEST(WideFileStream, OpenErrorNamesTheFullPathAndTheSystemText) {
   }
   std::filesystem::current_path(cwd);
   EXPECT_THROW(TWideFileStream(dir.Path(), fmOpenRead), EFOpenError);  // a folder is no file
+}
+
+// The in-place rewrite words a failed write as the EXIF code's own error,
+// with the target's full path, and leaves the folder as it was.
+TEST(FileReplace, AFailedRewriteIsACreateErrorNamingTheTarget) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "out.jpg");
+  try {
+    ReplaceFileContents(dir / "out.jpg", Bytes{1, 2}.data(), 2);
+    ADD_FAILURE() << "replaced a folder";
+  } catch (const EFCreateError& e) {
+    const std::string message = e.what();
+    EXPECT_EQ(message, "ファイル \"" + (dir / "out.jpg").string() + "\" を作成できません。" + std::strerror(EISDIR));
+  }
+  EXPECT_EQ(test::Listing(dir.Path()), std::vector<std::string>{"out.jpg"});
 }
 
 struct ModeCase {
