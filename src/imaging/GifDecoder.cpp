@@ -1,7 +1,6 @@
 #include "imaging/GifDecoder.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "imaging/PngDecoder.h"
 
 #include <csetjmp>
-#include <cstring>
 
 #include <png.h>
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdarg>
-#include <cstring>
 #include <memory>
 
 #include <tiffio.h>
