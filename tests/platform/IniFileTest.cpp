@@ -3,24 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 namespace plendo::platform {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& text) {
-  std::ofstream(p, std::ios::binary) << text;
-}
+using test::ReadText;
+using test::WriteText;
 
 TEST(IniFileTest, NamesMatchInAnyLetterCase) {
   const IniFile ini = IniFile::Parse("[option]\r\ncompress = 90\r\n");
@@ -68,9 +59,9 @@ TEST(IniFileTest, Utf8MarkIsIgnored) {
 TEST(IniFileTest, EntryByEntryWriteTouchesOnlyThatEntry) {
   test::TempDir dir;
   const auto path = dir / "p.ENV";
-  WriteAll(path, "[CFORM]\nTop=1\nLeft=2\n[Other]\nkeep=me\n");
+  WriteText(path, "[CFORM]\nTop=1\nLeft=2\n[Other]\nkeep=me\n");
   WriteIniString(path, "CFORM", "Left", "30");
-  EXPECT_EQ(ReadAll(path), "[CFORM]\nTop=1\nLeft=30\n[Other]\nkeep=me\n");
+  EXPECT_EQ(ReadText(path), "[CFORM]\nTop=1\nLeft=30\n[Other]\nkeep=me\n");
   EXPECT_EQ(ReadIniString(path, "cform", "LEFT", "x"), "30");
   EXPECT_EQ(ReadIniString(path, "CFORM", "Missing", "x"), "x");
 }
@@ -80,13 +71,13 @@ TEST(IniFileTest, EntryByEntryWriteCreatesAMissingFile) {
   const auto path = dir / "new.ENV";
   EXPECT_EQ(ReadIniString(path, "A", "k", "def"), "def");
   WriteIniString(path, "A", "k", "v");
-  EXPECT_EQ(ReadAll(path), "[A]\nk=v\n");
+  EXPECT_EQ(ReadText(path), "[A]\nk=v\n");
 }
 
 TEST(IniFileTest, SaveLeavesNoTemporaryFilesAndKeepsPermissions) {
   test::TempDir dir;
   const auto path = dir / "p.ENV";
-  WriteAll(path, "[A]\nk=1\n");
+  WriteText(path, "[A]\nk=1\n");
   ::chmod(path.c_str(), 0640);
   WriteIniString(path, "A", "k", "2");
   std::size_t files = 0;
@@ -104,11 +95,11 @@ TEST(IniFileTest, SaveFollowsASymbolicLink) {
   test::TempDir dir;
   const auto real = dir / "real.ENV";
   const auto link = dir / "link.ENV";
-  WriteAll(real, "[A]\nk=1\n");
+  WriteText(real, "[A]\nk=1\n");
   std::filesystem::create_symlink(real, link);
   WriteIniString(link, "A", "k", "2");
   EXPECT_TRUE(std::filesystem::is_symlink(link));
-  EXPECT_EQ(ReadAll(real), "[A]\nk=2\n");
+  EXPECT_EQ(ReadText(real), "[A]\nk=2\n");
 }
 
 TEST(IniFileTest, FailedSaveLeavesTheOldFile) {
@@ -125,7 +116,7 @@ TEST(IniFileTest, AFolderOrAHugeFileIsNotReadAsSettings) {
   EXPECT_THROW(IniFile::Load(dir.Path()), IniReadError);
   EXPECT_EQ(ReadIniString(dir.Path(), "A", "k", "def"), "def");
   const auto big = dir / "big.ENV";
-  WriteAll(big, "");
+  WriteText(big, "");
   std::filesystem::resize_file(big, kMaxIniFileBytes + 1);
   EXPECT_THROW(IniFile::Load(big), IniReadError);
 }

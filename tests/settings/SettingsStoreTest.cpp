@@ -2,25 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "settings/CommaText.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 namespace plendo::settings {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteAll(const std::filesystem::path& p, const std::string& text) {
-  std::ofstream(p, std::ios::binary) << text;
-}
+using test::ReadText;
+using test::WriteText;
 
 TEST(SettingsStoreTest, FirstStartWithoutAFileGivesEveryDefault) {
   test::TempDir dir;
@@ -104,9 +95,9 @@ TEST(SettingsStoreTest, FullWriteThenReadGivesTheSameValues) {
 TEST(SettingsStoreTest, EndWriteHasTheFourSectionsInOrderWithActivePageZero) {
   test::TempDir dir;
   const auto path = dir / "plendo.ENV";
-  WriteAll(path, "[CFORM]\nActivePage=4\nTop=300\n");
+  WriteText(path, "[CFORM]\nActivePage=4\nTop=300\n");
   WriteEndSettings(path, AppSettings{}, MainPanelSettings{});
-  const std::string text = ReadAll(path);
+  const std::string text = ReadText(path);
   EXPECT_NE(text.find("ActivePage=0\n"), std::string::npos);
   EXPECT_NE(text.find("Top=300\n"), std::string::npos);  // the settings panel's own
   const auto mform = text.find("[MFORM]\nTop=100\nLeft=100\n");
@@ -127,14 +118,14 @@ TEST(SettingsStoreTest, EndWriteHasTheFourSectionsInOrderWithActivePageZero) {
 TEST(SettingsStoreTest, HandAddedSecretIsReadAndSurvivesTheEndWrite) {
   test::TempDir dir;
   const auto path = dir / "plendo.ENV";
-  WriteAll(path, "[Secret]\nCompress=90\nGammaStep=0.1\n[Mine]\nnote=kept\n");
+  WriteText(path, "[Secret]\nCompress=90\nGammaStep=0.1\n[Mine]\nnote=kept\n");
   const StartSettings s = ReadStartSettings(path);
   EXPECT_EQ(s.app.Compress, 90);
   EXPECT_DOUBLE_EQ(s.app.GammaStep, 0.1);
   AppSettings changed = s.app;
   changed.Compress = 10;  // never written
   WriteEndSettings(path, changed, s.panel);
-  const std::string text = ReadAll(path);
+  const std::string text = ReadText(path);
   EXPECT_NE(text.find("[Secret]\nCompress=90\nGammaStep=0.1\n"), std::string::npos) << text;
   EXPECT_NE(text.find("[Mine]\nnote=kept\n"), std::string::npos);
   EXPECT_EQ(ReadStartSettings(path).app.Compress, 90);
@@ -143,14 +134,14 @@ TEST(SettingsStoreTest, HandAddedSecretIsReadAndSurvivesTheEndWrite) {
 TEST(SettingsStoreTest, NamesMatchInAnyLetterCase) {
   test::TempDir dir;
   const auto path = dir / "plendo.ENV";
-  WriteAll(path, "[option]\nexifcopy=1\nJPEGEXT=3\n[SECRET]\ncompress=55\n[mform]\ntop=7\n");
+  WriteText(path, "[option]\nexifcopy=1\nJPEGEXT=3\n[SECRET]\ncompress=55\n[mform]\ntop=7\n");
   const StartSettings s = ReadStartSettings(path);
   EXPECT_TRUE(s.app.ExifCopy);
   EXPECT_EQ(s.app.JPEGExt, 3);
   EXPECT_EQ(s.app.Compress, 55);
   EXPECT_EQ(s.panel.Top, 7);
   WriteEndSettings(path, s.app, s.panel);
-  const std::string text = ReadAll(path);
+  const std::string text = ReadText(path);
   EXPECT_EQ(text.find("[Option]"), std::string::npos);  // written into the existing section
   EXPECT_EQ(ReadStartSettings(path).panel.Top, 7);
 }
@@ -158,7 +149,7 @@ TEST(SettingsStoreTest, NamesMatchInAnyLetterCase) {
 TEST(SettingsStoreTest, UnconvertibleValuesGiveDefaults) {
   test::TempDir dir;
   const auto path = dir / "plendo.ENV";
-  WriteAll(path,
+  WriteText(path,
            "[MFORM]\nTop=abc\nLeft=99999999999\n"
            "[Status]\nXQTExt=\nOutOrigDir=yes\nRGL=x\nGSize=1.5\n"
            "[Option]\nOverWrite=zero\nAlphaBlendValue=0x20\nRSize=\n"
@@ -180,7 +171,7 @@ TEST(SettingsStoreTest, UnconvertibleValuesGiveDefaults) {
 TEST(SettingsStoreTest, GSizeAndSaveGSizeFollowTheStoredList) {
   test::TempDir dir;
   const auto path = dir / "plendo.ENV";
-  WriteAll(path, "[Option]\nRSize=640,800\n[Status]\nGSize=2\n");
+  WriteText(path, "[Option]\nRSize=640,800\n[Status]\nGSize=2\n");
   const StartSettings s = ReadStartSettings(path);
   // The actual-size item is put back in front of a hand-edited list.
   EXPECT_EQ(s.panel.RSize, (std::vector<std::string>{kActualSizeItem, "640", "800"}));
@@ -202,11 +193,11 @@ TEST(SettingsStoreTest, AnyNonZeroIntegerIsTrueAndLaterRadioFlagsWin) {
 TEST(SettingsStoreTest, PanelStyleOtherThanZeroStaysOnTopAndIsWrittenAsThree) {
   test::TempDir dir;
   const auto path = dir / "plendo.ENV";
-  WriteAll(path, "[Option]\nPanelStyle=7\n");
+  WriteText(path, "[Option]\nPanelStyle=7\n");
   const StartSettings s = ReadStartSettings(path);
   EXPECT_TRUE(s.panel.StaysOnTop());
   WriteEndSettings(path, s.app, s.panel);
-  EXPECT_NE(ReadAll(path).find("PanelStyle=3\n"), std::string::npos);
+  EXPECT_NE(ReadText(path).find("PanelStyle=3\n"), std::string::npos);
 }
 
 TEST(SettingsStoreTest, SettingsPanelPlacementDefaultsAndEntryWrites) {
@@ -216,7 +207,7 @@ TEST(SettingsStoreTest, SettingsPanelPlacementDefaultsAndEntryWrites) {
   EXPECT_EQ(p.Top, 170);
   EXPECT_EQ(p.Left, 160);
   EXPECT_EQ(p.ActivePage, 0);
-  WriteAll(path, "[Secret]\nCompress=90\n");
+  WriteText(path, "[Secret]\nCompress=90\n");
   WriteSettingsPanelPlacement(path, 11, 12, {300, 400, 3});
   p = ReadSettingsPanelPlacement(path, 0, 0);
   EXPECT_EQ(p.Top, 300);
