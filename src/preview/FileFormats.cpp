@@ -6,6 +6,7 @@
 #include "preview/IconImage.h"
 #include "preview/JpegImage.h"
 #include "preview/Metafile.h"
+#include "preview/PngImage.h"
 
 namespace plendo::preview {
 
@@ -42,6 +43,7 @@ const TFileFormatsList& FileFormats() {
   static const TFileFormatsList formats = [] {
     TFileFormatsList list;
     RegisterJpegFormats(list);
+    RegisterPngFormats(list);
     return list;
   }();
   return formats;

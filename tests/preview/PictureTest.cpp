@@ -54,7 +54,7 @@ TEST(FileFormats, RegistrationIsLowerCasedAndTheLastEntryWins) {
 TEST(FileFormats, ProgramRegistryHoldsTheFormatsInStartUpOrder) {
   std::vector<std::string> order;
   for (const auto& entry : FileFormats().Entries()) order.push_back(entry.extension);
-  EXPECT_EQ(order, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg", "png"}));
 }
 
 struct UnknownName {
