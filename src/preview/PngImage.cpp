@@ -204,8 +204,12 @@ bool TPNGObject::IsKey(int x, int y) const {
 }
 
 Rgba TPNGObject::DisplayedPixel(int x, int y) const {
-  const PngHeader& h = Header();
-  const PngTransparency mode = Transparency();
+  Header();
+  return PixelIn(Transparency(), x, y);
+}
+
+Rgba TPNGObject::PixelIn(PngTransparency mode, int x, int y) const {
+  const PngHeader& h = *header_;
   Rgba colour{0, 0, 0, 255};
   if (h.colour_type == 2 || h.colour_type == 6) {
     const std::uint8_t* bgr = raster_.pixels.Row(y) + 3 * x;
@@ -238,13 +242,14 @@ void TPNGObject::Draw(platform::Canvas& canvas, const platform::Rect& rect) {
   if (r.Empty()) return;
   const int left = std::max(r.left, 0), right = std::min(r.right, canvas.Width());
   const int top = std::max(r.top, 0), bottom = std::min(r.bottom, canvas.Height());
-  const bool opaque = Transparency() == PngTransparency::None;
+  const PngTransparency mode = Transparency();
+  const bool opaque = mode == PngTransparency::None;
   platform::Bitmap& surface = canvas.Pixels();
   for (int y = top; y < bottom; ++y) {
     const int sy = SourceIndex(y - r.top, r.Height(), GetHeight());
     std::uint8_t* row = surface.Row(y);
     for (int x = left; x < right; ++x) {
-      const Rgba s = DisplayedPixel(SourceIndex(x - r.left, r.Width(), GetWidth()), sy);
+      const Rgba s = PixelIn(mode, SourceIndex(x - r.left, r.Width(), GetWidth()), sy);
       if (!opaque && s.a == 0) continue;
       std::uint8_t* d = row + 4 * x;
       const unsigned a = opaque ? 255 : s.a;

@@ -59,6 +59,7 @@ class TPNGObject : public TGraphic {
   std::size_t LoadImageData(PngBytes file, const PngChunkView& first);
   void BuildGreyRamp();
   bool IsKey(int x, int y) const;
+  platform::Rgba PixelIn(PngTransparency mode, int x, int y) const;
 
   bool loaded_ = false;
   std::optional<PngHeader> header_;
