@@ -26,6 +26,7 @@
 #include "app/PathShortening.h"
 #include "app/PreviewWidget.h"
 #include "app/SizeBoxRules.h"
+#include "app/TCFORM.h"
 #include "app/TPanelBase.h"
 #include "controls/TStatusLED.h"
 #include "engine/ResizeEngine.h"
@@ -177,6 +178,7 @@ void TMFORM::CreateControls() {
   btCUST->setGeometry(0, 0, 56, 25);
   btCUST->setFont(PanelFont(Face::Meiryo, 12));
   btCUST->setEnabled(false);
+  connect(btCUST, &QPushButton::clicked, this, &TMFORM::btCUSTClick);
 
   btTERM = new QPushButton(QString::fromUtf8(engine::kCaptionEnd), this);
   btTERM->setGeometry(251, 182, 56, 25);
@@ -533,6 +535,15 @@ void TMFORM::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+void TMFORM::btCUSTClick() {
+  {
+    TCFORM panel(*this);
+    panel.exec();
+  }
+  // A changed EXIF choice shows in the lamp row at once.
+  ChangeLEDDisp(settings_.ExifCopy);
 }
 
 bool TMFORM::StaysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }

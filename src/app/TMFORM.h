@@ -89,6 +89,8 @@ class TMFORM : public QWidget, public engine::PanelHost {
   // A character typed into GDot; true when it was consumed here.
   bool GDotKeyPress(char32_t ch);
   void btTERMClick();
+  // Opens the settings panel modally; it is gone when this returns.
+  void btCUSTClick();
   void AppActivate();
   void AppDeactivate();
 

@@ -1,0 +1,161 @@
+#pragma once
+// The settings panel: a second always-on-top window with five tabs, opened
+// modally by the main panel's "設定" button and destroyed when it closes.
+// It edits copies of the settings and of the main panel's size list; "確定"
+// copies them back. Only the transparency choice acts at once (a live preview
+// on the main panel), and "中止" takes it back. Its own position and tab go
+// to the settings file entry by entry when it closes, however it closes.
+#include <QDialog>
+#include <QRect>
+#include <QString>
+#include <QUrl>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QWidget;
+
+namespace plendo::controls {
+class TNumEdit;
+}
+
+namespace plendo::app {
+
+class RadioGroup;
+class TMFORM;
+
+inline constexpr char kSettingsCaption[] = " Plendo 設定パネル";
+inline constexpr char kVersionText[] = "Version 1.26";
+inline constexpr char kNumEditHint[] = "ここに数値入力";
+inline constexpr char kSupportPageUrl[] = "https://plendo.example.org/support/";
+inline constexpr char kSocialHandle[] = "@plendo_app";
+inline constexpr char kSocialPageUrl[] = "https://social.example.org/@plendo_app";
+
+// What the panel shows the user besides itself. The boxes are the modal
+// message boxes; the panel sounds the beep before each. Tests replace them.
+struct SettingsPanelDialogs {
+  std::function<bool(QWidget* owner, const QString& text)> askYesNo;
+  std::function<void(QWidget* owner, const QString& text)> showNotice;
+  std::function<void(const QUrl& url)> openUrl;  // a failure is ignored
+};
+SettingsPanelDialogs DefaultSettingsPanelDialogs();
+
+// Where the panel opens when it does not keep its stored position: 120 below
+// and 100 right of the main panel, or as far above / left of it when that
+// would leave the virtual screen. Returns (left, top).
+QPoint DefaultSettingsPanelPosition(QPoint mainTopLeft, const QRect& virtualScreen,
+                                    QSize panelOuterSize);
+
+// The add and delete buttons for the text of the size edit box: a whole
+// number above 0, not yet (add) or already (delete) in the list, letter case
+// ignored. `canonical` is its plain decimal form (0100 -> 100, +5 -> 5).
+struct SizeEditState {
+  bool insertEnabled = false;
+  bool deleteEnabled = false;
+  std::string canonical;
+};
+SizeEditState EvaluateSizeEdit(const std::string& text, const std::vector<std::string>& items);
+
+class TCFORM : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TCFORM(TMFORM& main, SettingsPanelDialogs dialogs = DefaultSettingsPanelDialogs());
+  ~TCFORM() override;  // FormDestroy
+
+  // --- handlers, named after their controls ----------------------------------
+  void btOKClick();
+  void btCancelClick();
+  void XQTALLClick();
+  void XQTEXTClick();
+  void SizeListChange();
+  void NumEditChange();
+  void btINSClick();
+  void btDELClick();
+  void AlphaTypeClick();
+  void AlphaUpDownChange();
+  void RedispMFORM();
+  void SupportPageClick();
+  void TwitterClick();
+
+  std::vector<std::string> SizeListItems() const;
+
+  // Controls, named as the panel's layout names them.
+  QFrame* PBASE = nullptr;
+  QTabWidget* PageBASE = nullptr;
+  QPushButton* btOK = nullptr;
+  QPushButton* btCancel = nullptr;
+  QCheckBox* SaveLocate = nullptr;
+  // 0 動作モード
+  QCheckBox* XQTALL = nullptr;
+  QCheckBox* XQTEXT = nullptr;
+  RadioGroup* EXTGroup = nullptr;
+  // 1 画質補正
+  RadioGroup* GammaGroup = nullptr;
+  RadioGroup* SharpGroup = nullptr;
+  QFrame* EffectGroup = nullptr;
+  QCheckBox* AddGSMark = nullptr;
+  QCheckBox* EffectOFF = nullptr;
+  // 2 出力設定
+  QGroupBox* SizeGroup = nullptr;
+  QComboBox* SizeList = nullptr;
+  controls::TNumEdit* NumEdit = nullptr;
+  QPushButton* btINS = nullptr;
+  QPushButton* btDEL = nullptr;
+  RadioGroup* JPGGroup = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QCheckBox* CopyExif = nullptr;
+  QCheckBox* Progress = nullptr;
+  RadioGroup* OverWrite = nullptr;
+  // 3 表示
+  QGroupBox* DISPGroup = nullptr;
+  QCheckBox* cbXQTDisp = nullptr;
+  QCheckBox* cbStayTop = nullptr;
+  RadioGroup* AlphaType = nullptr;
+  QFrame* AlphaBASE = nullptr;
+  QLabel* AlphaLabel = nullptr;
+  QSlider* AlphaUpDown = nullptr;
+  // 4 about
+  QFrame* CPanel = nullptr;
+  QLabel* IconImage = nullptr;
+  QLabel* Software = nullptr;
+  QLabel* SoftName = nullptr;
+  QLabel* VersionLabel = nullptr;
+  QLabel* Notice = nullptr;
+  QLabel* SupportPage = nullptr;
+  QLabel* Twitter = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  QWidget* CreateModePage();
+  QWidget* CreateCorrectionPage();
+  QWidget* CreateOutputPage();
+  QWidget* CreateDisplayPage();
+  QWidget* CreateAboutPage();
+  void FormCreate();
+  void FormDestroy();
+  void PlaceOnOpening();
+  bool AskYesNo(const QString& text);
+  void ShowNotice(const QString& text);
+
+  TMFORM& main_;
+  SettingsPanelDialogs dialogs_;
+  std::int32_t SavedAlphaBlendType = 0;
+  std::int32_t SavedAlphaBlendValue = 0;
+  bool destroyed_ = false;
+};
+
+}  // namespace plendo::app
