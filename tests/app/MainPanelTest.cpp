@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include "PanelFixture.h"
 #include "controls/TStatusLED.h"
@@ -233,6 +234,10 @@ TEST_F(MainPanelTest, ButtonsDuringABatchWithXQTDispKeepTheirLook) {
   EXPECT_EQ(settingsClicks.count(), 0);
   f.ChangeButtonsEnabled(true);
   EXPECT_TRUE(f.GSizeBox->isEnabled());
+  // The click opens the settings panel modally; close it at once.
+  QTimer::singleShot(0, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
   QTest::mouseClick(f.btCUST, Qt::LeftButton);
   EXPECT_EQ(settingsClicks.count(), 1);
 }
