@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
 #include <charconv>
@@ -179,6 +180,9 @@ void TCFORM::CreateControls() {
   PBASE->setGeometry(0, 0, 312, 179);
   PageBASE = new QTabWidget(PBASE);
   PageBASE->setGeometry(0, 0, 312, 179);
+  // Five tabs share 312 pixels: tight tabs, never scroll arrows.
+  PageBASE->setUsesScrollButtons(false);
+  PageBASE->tabBar()->setFont(PanelFont(Face::Gothic, 11));
   PageBASE->addTab(CreateModePage(), QStringLiteral("動作モード"));
   PageBASE->addTab(CreateCorrectionPage(), QStringLiteral("画質補正"));
   PageBASE->addTab(CreateOutputPage(), QStringLiteral("出力設定"));
