@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "QtTestApp.h"
+#include "support/QtTestApp.h"
 #include "app/TMFORM.h"
 #include "support/TempDir.h"
 

@@ -2,36 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 #include <QVBoxLayout>
-#include <memory>
 
 #include "controls/NumEditRules.h"
-#include "platform/Beep.h"
+#include "support/QtTestApp.h"
 
 namespace plendo::controls {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-    platform::SetBeepHandler([] { ++beeps; });
-  }
-  void TearDown() override {
-    platform::SetBeepHandler(nullptr);
-    app_.reset();
-  }
-  static inline int beeps = 0;
-
- private:
-  int argc_ = 1;
-  char name_[16] = "numedit_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new test::QtTestApp);
 
 struct KeyCase {
   char32_t ch;
@@ -86,7 +66,7 @@ class NumEditWidgetTest : public ::testing::Test {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     edit->setFocus();
-    QtEnvironment::beeps = 0;
+    test::QtTestApp::beeps = 0;
   }
 
   QWidget window;
@@ -98,7 +78,7 @@ class NumEditWidgetTest : public ::testing::Test {
 TEST_F(NumEditWidgetTest, RefusedCharactersBeepAndStayOut) {
   QTest::keyClicks(edit, "12a");
   EXPECT_EQ(edit->text(), "12");
-  EXPECT_EQ(QtEnvironment::beeps, 1);
+  EXPECT_EQ(test::QtTestApp::beeps, 1);
 
   edit->setCursorPosition(2);
   QTest::keyClick(edit, '-');
@@ -109,7 +89,7 @@ TEST_F(NumEditWidgetTest, RefusedCharactersBeepAndStayOut) {
   edit->end(false);
   QTest::keyClicks(edit, "..5");
   EXPECT_EQ(edit->text(), "-12.5");
-  EXPECT_EQ(QtEnvironment::beeps, 3);
+  EXPECT_EQ(test::QtTestApp::beeps, 3);
   QTest::keyClick(edit, Qt::Key_Backspace);
   EXPECT_EQ(edit->text(), "-12.");
 }
@@ -119,7 +99,7 @@ TEST_F(NumEditWidgetTest, EnterMovesFocusOnWithoutChangingText) {
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_EQ(edit->text(), "42");
   EXPECT_TRUE(after->hasFocus());
-  EXPECT_EQ(QtEnvironment::beeps, 0);
+  EXPECT_EQ(test::QtTestApp::beeps, 0);
 }
 
 TEST_F(NumEditWidgetTest, FocusSelectsAllSoTypingReplacesTheHint) {
