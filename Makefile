@@ -1,7 +1,7 @@
 # make run   install what is missing, build (Release), start the panel
 # make test  install, build, run every test suite
 # make asan  the tests under AddressSanitizer and UndefinedBehaviorSanitizer
-# make bench build and run the benchmarks
+# make bench build and run the benchmarks, then compare plendo-batch with its peers
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
@@ -29,10 +29,12 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
-bench: deps
+bench:
+	@bash scripts/install-deps.sh --bench
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLENDO_BUILD_BENCH=ON -DPLENDO_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	for b in build-bench/bench/*_bench; do $$b; done
+	bash bench/compare.sh build-bench/bin
 
 clean:
 	rm -rf $(BUILD) build-asan build-bench

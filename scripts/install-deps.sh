@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Plendo needs to build, test and run.
+# Installs the Debian packages Plendo needs to build, test and run; with
+# --bench also the peers and tools bench/compare.sh measures against.
 # Quick and quiet when everything is present; apt-get update only when not.
 set -euo pipefail
 
@@ -12,6 +13,12 @@ PACKAGES=(
   libimage-exiftool-perl
   xvfb xauth imagemagick
 )
+
+case "${1:-}" in
+  "") ;;
+  --bench) PACKAGES+=(python3-pil python3-numpy libvips-tools libjpeg-turbo-progs time) ;;
+  *) echo "usage: $0 [--bench]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do
