@@ -325,6 +325,7 @@ void TMFORM::ChangeButtonsEnabled(bool enabled) {
 }
 
 void TMFORM::ProcessPendingMessages() { QCoreApplication::processEvents(); }
+void TMFORM::KeepResponsive() { QCoreApplication::processEvents(); }
 
 // --- readiness ---------------------------------------------------------------
 

@@ -78,6 +78,7 @@ class TMFORM : public QWidget, public engine::PanelHost {
   void SetTermCaption(const std::string& caption, bool focus) override;
   void ChangeButtonsEnabled(bool enabled) override;
   void ProcessPendingMessages() override;
+  void KeepResponsive() override;
 
   // --- panel operations ------------------------------------------------------
   bool CheckWOPathSetOK();

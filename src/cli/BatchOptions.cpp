@@ -65,6 +65,7 @@ const std::map<std::string, ValueSetter>& ValueOptions() {
                                         {"tiff", settings::kTypeTiff}, {"wmf", settings::kTypeWmf},
                                         {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon}});
        }},
+      {"--jobs", [](BatchOptions& o, const std::string& opt, const std::string& v) { o.jobs = ParseNumber(opt, v, 1, 64); }},
       {"--settings", [](BatchOptions& o, const std::string& opt, const std::string& v) {
          if (v.empty()) throw UsageError(opt + " wants a file");
          o.settings_file = v;
@@ -148,6 +149,7 @@ BatchJob MakeBatchJob(const StoredPanelState& stored, const BatchOptions& o) {
   if (o.auto_effects_off) a.AutoEffOFF = *o.auto_effects_off;
   if (o.jpeg_ext) a.JPEGExt = *o.jpeg_ext;
   if (o.overwrite) a.OverWrite = *o.overwrite;
+  if (o.jobs) a.Jobs = *o.jobs;
   if (o.type) {
     a.XQTMode = *o.type < 0 ? 0 : 1;
     if (*o.type >= 0) a.XQTExt = *o.type;
@@ -194,6 +196,7 @@ Input
                         convert every file, or only files with that type's
                         extensions
 Other
+  --jobs N              convert N files at once (default: one per core)
   --settings FILE       read the settings from FILE instead
   -h, --help            show this help
 

@@ -38,6 +38,7 @@ struct BatchOptions {
   std::optional<std::int32_t> jpeg_ext;
   std::optional<bool> overwrite;
   std::optional<std::int32_t> type;  // -1 all, otherwise the image type index
+  std::optional<std::int32_t> jobs;  // files converted at once
   std::vector<std::string> files;
 };
 

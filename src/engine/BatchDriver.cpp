@@ -1,19 +1,41 @@
 // One drop, one batch: the items in the order given, pending messages run
 // between two items (how the panel repaints and the abort button gets
-// through), the type filter, and the count at the end.
+// through), the type filter, and the count at the end. The files are
+// converted on worker threads a few ahead and committed here in order.
 #include <algorithm>
 
+#include "engine/ConversionPool.h"
+#include "engine/FileConverter.h"
 #include "engine/OutputNaming.h"
 #include "engine/ResizeEngine.h"
 #include "engine/ScopeExit.h"
 #include "platform/Beep.h"
 
 namespace plendo::engine {
+namespace {
 
-bool ResizeEngine::XQTDropFiles(const std::vector<std::filesystem::path>& items) {
+namespace fs = std::filesystem;
+
+// Enough files ahead to keep every worker busy while one result waits to be
+// committed; each holds at most one source and its output in memory.
+int LookAhead(int workers) { return 2 * workers; }
+
+bool SamePath(const fs::path& a, const std::set<fs::path>& written) {
+  if (written.empty()) return false;
+  std::error_code ec;
+  const fs::path canonical = fs::weakly_canonical(a, ec);
+  return !ec && written.count(canonical) != 0;
+}
+
+}  // namespace
+
+bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
   if (in_batch_) return false;
   in_batch_ = true;
-  ScopeExit batch_over([this] { in_batch_ = false; });
+  ScopeExit batch_over([this] {
+    in_batch_ = false;
+    written_.clear();
+  });
   // Runs whether the loop completes or an error leaves it.
   const auto clean_up = [this] {
     if (settings_.XQTMode == 1) global_work_value_.ExtList.clear();
@@ -24,12 +46,24 @@ bool ResizeEngine::XQTDropFiles(const std::vector<std::filesystem::path>& items)
   running_ = true;
   host_.ChangeButtonsEnabled(false);
   host_.SetTermCaption(kCaptionAbort, true);
+
+  const BatchParameters parameters = CurrentParameters();
+  std::vector<bool> wanted(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) wanted[i] = PassesTypeFilter(items[i]);
+  const int workers = WorkerCount(parameters.settings.Jobs);
   try {
-    for (const auto& item : items) {
+    ConversionPool pool(
+        items, wanted, [&parameters](const fs::path& item) { return FileConverter(parameters).Convert(item); },
+        workers, LookAhead(workers));
+    for (std::size_t i = 0; i < items.size(); ++i) {
       host_.ProcessPendingMessages();
       if (!running_) continue;
       host_.ClearMonitorMessage();
-      RunBatchItem(item);
+      if (!wanted[i]) continue;
+      FileConversion conversion = pool.Take(i, [this] { host_.KeepResponsive(); });
+      // A source this batch has just written is read again, as it now stands.
+      if (SamePath(items[i], written_)) conversion = FileConverter(parameters).Convert(items[i]);
+      Commit(conversion, parameters);
     }
   } catch (...) {
     // A batch that did not complete still ends stopped, its button back to "終了".
@@ -47,15 +81,11 @@ bool ResizeEngine::XQTDropFiles(const std::vector<std::filesystem::path>& items)
   return true;
 }
 
-void ResizeEngine::RunBatchItem(const std::filesystem::path& item) {
-  if (settings_.XQTMode == 0)
-    ResizeGRP(item);
-  else if (settings_.XQTMode == 1 && PassesTypeFilter(item))
-    ResizeGRP(item);
-  // Any other mode converts nothing.
-}
-
-bool ResizeEngine::PassesTypeFilter(const std::filesystem::path& item) const {
+// XQTMode 0 tries every item, 1 only those of the chosen type; any other
+// mode converts nothing.
+bool ResizeEngine::PassesTypeFilter(const fs::path& item) const {
+  if (settings_.XQTMode == 0) return true;
+  if (settings_.XQTMode != 1) return false;
   const std::string ext = ExtractFileExt(item.string());
   const auto& accepted = global_work_value_.ExtList;
   return std::any_of(accepted.begin(), accepted.end(),

@@ -58,6 +58,10 @@ class PanelHost {
   // Lets every pending window message run (repaints, the abort button).
   virtual void ProcessPendingMessages() = 0;
 
+  // Called every few milliseconds while the batch waits for a file still
+  // being converted; the panel lets its messages run so it stays responsive.
+  virtual void KeepResponsive() {}
+
   // A file was written and counted. The panel shows nothing for it; the
   // command line prints its path.
   virtual void OutputWritten(const std::filesystem::path& /*output*/) {}

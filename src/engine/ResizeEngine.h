@@ -5,15 +5,21 @@
 //
 // One batch at a time: XQTDropFiles refuses to start while another batch is
 // still inside its loop (a drop arriving during a batch is the panel's to refuse).
+//
+// Threads: files are converted (FileConverter) on a pool of workers, a few
+// ahead; everything the panel sees and every write happens on the thread
+// that called XQTDropFiles, one file after the other in the batch's order.
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/BatchParameters.h"
+#include "engine/FileConversion.h"
 #include "engine/JobParameters.h"
 #include "engine/PanelHost.h"
 #include "engine/ResizeJob.h"
-#include "exif/ExifInfo.h"
 #include "settings/AppSettings.h"
 
 namespace plendo::engine {
@@ -46,18 +52,20 @@ class ResizeEngine {
   void SetGlobalWorkValue();
   const TGlobalWorkValue& GlobalWorkValue() const { return global_work_value_; }
 
-  // Runs one batch over `items`, in their order. Returns false, doing
-  // nothing, when called while a batch is already running.
+  // Runs one batch over `items`: converted on worker threads (the setting
+  // Jobs), committed here in their order. Returns false, doing nothing,
+  // when called while a batch is already running.
   bool XQTDropFiles(const std::vector<std::filesystem::path>& items);
   bool Running() const { return running_; }
-  // The end button pressed during a batch: the remaining items are skipped.
+  // The end button pressed during a batch: the file being committed is
+  // finished, the remaining items are skipped and nothing more is written.
   void ClearRunning() { running_ = false; }
   // True from the start of XQTDropFiles until it returns.
   bool InBatch() const { return in_batch_; }
   std::int32_t OutputCount() const { return output_count_; }
 
-  // Converts one file; every outcome shows on the panel. Errors of the file
-  // are reported there and never leave this call.
+  // Converts one file here and now; every outcome shows on the panel. Errors
+  // of the file are reported there and never leave this call.
   void ResizeGRP(const std::filesystem::path& path);
 
   // Geometry steps: set TargetWidth, TargetHeight and OutName of `job` from its
@@ -67,29 +75,19 @@ class ResizeEngine {
   void CalcSizeByHeight(ResizeJob& job, long long size) const;
   void CalcSizeByLongSide(ResizeJob& job, long long size) const;
 
-  // Draws, sharpens, encodes and writes `job` to job.OutPath.
-  void WriteResizedJPEG(ResizeJob& job);
-
-  // Per-file EXIF state, kept between the steps of one file.
+  // Per-file EXIF state of the file last committed.
   bool ExifFound() const { return exif_found_; }
   bool ExifWithThumbnail() const { return exif_with_thumbnail_; }
   void ClearExifFlags() { exif_found_ = exif_with_thumbnail_ = false; }
-  // The EXIF component: holds the current source's EXIF data from the
-  // preparation until the transfer into its output.
-  exif::TExifInfo& ExifInfo() { return exif_info_; }
 
  private:
-  void RunResizeGRP(const std::filesystem::path& path);
-  bool ComputeGeometry(ResizeJob& job);
-  std::string ComposeOutName(const ResizeJob& job, const char* suffix) const;
-  std::string OutputFolderFor(const std::filesystem::path& source) const;
-  bool OverwriteAllowed() const;
-  void RunBatchItem(const std::filesystem::path& item);
+  // The batch's parameters as the settings and the panel stand now.
+  BatchParameters CurrentParameters() const;
   bool PassesTypeFilter(const std::filesystem::path& item) const;
-  void DrawScaled(ResizeJob& job, int width, int height);
-  void EncodeAndWrite(ResizeJob& job);
-  void PrepareExif(const std::filesystem::path& source);
-  void TransferExif(const std::filesystem::path& output);
+  // Shows one converted file on the panel and writes its output.
+  void Commit(FileConversion& conversion, const BatchParameters& parameters);
+  void CommitWriteStep(FileConversion& conversion, const BatchParameters& parameters);
+  bool WriteOutput(const FileConversion& conversion, const BatchParameters& parameters);
 
   const settings::AppSettings& settings_;
   PanelHost& host_;
@@ -99,7 +97,9 @@ class ResizeEngine {
   std::int32_t output_count_ = 0;
   bool exif_found_ = false;
   bool exif_with_thumbnail_ = false;
-  exif::TExifInfo exif_info_;
+  // Outputs written by the batch under way: a later item reading one of them
+  // must see what was written, as if the batch ran one file at a time.
+  std::set<std::filesystem::path> written_;
 };
 
 }  // namespace plendo::engine

@@ -1,47 +1,53 @@
-// Target size and output name of one file: which side the size box's number
-// applies to, and the name that carries that number.
+#include "engine/ResizeGeometry.h"
+
 #include "engine/OutputNaming.h"
 #include "engine/ResizeEngine.h"
 
 namespace plendo::engine {
 
+TargetSize ComputeTargetSize(std::uint32_t source_width, std::uint32_t source_height, const SizeChoice& size,
+                             SizeSide side) {
+  if (size.actual) return {static_cast<double>(source_width), static_cast<double>(source_height), "_"};
+  if (side == SizeSide::LongSide) side = source_width < source_height ? SizeSide::Height : SizeSide::Width;
+  const auto n = static_cast<double>(size.pixels);
+  // Divided first, then multiplied: 640 / 3000 * 4000 is the height of a
+  // 3000 x 4000 source at width 640.
+  if (side == SizeSide::Width) return {n, n / source_width * source_height, "_w"};
+  return {n / source_height * source_width, n, "_v"};
+}
+
+std::string ComposeOutName(const std::string& source_path, const char* suffix, const std::string& size_text,
+                           const TGlobalWorkValue& work) {
+  return ExtractFileBaseName(source_path) + suffix + size_text + work.GSMark + work.OutExt;
+}
+
+namespace {
+
+void ApplyTargetSize(ResizeJob& job, const TargetSize& target, const std::string& size_text,
+                     const TGlobalWorkValue& work) {
+  job.TargetWidth = target.width;
+  job.TargetHeight = target.height;
+  job.OutName = ComposeOutName(job.SourcePath.string(), target.suffix, size_text, work);
+}
+
+}  // namespace
+
 void ResizeEngine::CalcSizeByWidth(ResizeJob& job, long long size) const {
-  const char* suffix = "_";
-  if (host_.IsActualSize()) {
-    job.TargetWidth = job.SourceWidth;
-    job.TargetHeight = job.SourceHeight;
-  } else {
-    job.TargetWidth = static_cast<double>(size);
-    job.TargetHeight = static_cast<double>(size) / job.SourceWidth * job.SourceHeight;
-    suffix = "_w";
-  }
-  job.OutName = ComposeOutName(job, suffix);
+  const SizeChoice choice{host_.IsActualSize(), size, host_.SizeText()};
+  ApplyTargetSize(job, ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::Width), choice.text,
+                  global_work_value_);
 }
 
 void ResizeEngine::CalcSizeByHeight(ResizeJob& job, long long size) const {
-  const char* suffix = "_";
-  if (host_.IsActualSize()) {
-    job.TargetWidth = job.SourceWidth;
-    job.TargetHeight = job.SourceHeight;
-  } else {
-    job.TargetHeight = static_cast<double>(size);
-    job.TargetWidth = static_cast<double>(size) / job.SourceHeight * job.SourceWidth;
-    suffix = "_v";
-  }
-  job.OutName = ComposeOutName(job, suffix);
-}
-
-// Base name, size suffix, the size box's text exactly as shown, mark, extension.
-std::string ResizeEngine::ComposeOutName(const ResizeJob& job, const char* suffix) const {
-  return ExtractFileBaseName(job.SourcePath.string()) + suffix + host_.SizeText() + global_work_value_.GSMark +
-         global_work_value_.OutExt;
+  const SizeChoice choice{host_.IsActualSize(), size, host_.SizeText()};
+  ApplyTargetSize(job, ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::Height), choice.text,
+                  global_work_value_);
 }
 
 void ResizeEngine::CalcSizeByLongSide(ResizeJob& job, long long size) const {
-  if (job.SourceWidth < job.SourceHeight)
-    CalcSizeByHeight(job, size);
-  else
-    CalcSizeByWidth(job, size);
+  const SizeChoice choice{host_.IsActualSize(), size, host_.SizeText()};
+  ApplyTargetSize(job, ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::LongSide), choice.text,
+                  global_work_value_);
 }
 
 }  // namespace plendo::engine

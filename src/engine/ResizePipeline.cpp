@@ -1,126 +1,104 @@
-// One dropped file from its path to the call of WriteResizedJPEG: EXIF
-// preparation, preview, decode, geometry, output name and folder, and the
-// overwrite rule.
-#include <charconv>
-#include <climits>
+// One file as the panel sees it: the conversion's outcome replayed step by
+// step (lamps, preview, size, messages) with the output written in its
+// place, exactly as if the whole file had been converted on this thread.
 #include <exception>
-#include <new>
-#include <optional>
 #include <system_error>
 
-#include "engine/OutputNaming.h"
+#include "engine/FileConverter.h"
+#include "engine/OutputFile.h"
 #include "engine/ResizeEngine.h"
-#include "platform/BitmapError.h"
+#include "engine/ScopeExit.h"
 
 namespace plendo::engine {
-namespace {
 
-namespace fs = std::filesystem;
-
-// The size box's number. A number too long for any integer reads as the
-// largest one, so it is refused later as too large rather than as missing.
-std::optional<long long> SizeBoxNumber(const std::string& text) {
-  long long value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ptr != end || text.empty()) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) return text[0] == '-' ? std::optional<long long>() : LLONG_MAX;
-  if (ec != std::errc()) return std::nullopt;
-  return value;
+BatchParameters ResizeEngine::CurrentParameters() const {
+  BatchParameters p;
+  p.settings = settings_;
+  p.work = global_work_value_;
+  p.size = ParseSizeChoice(host_.IsActualSize(), host_.SizeText());
+  p.side = host_.Side();
+  p.wo_path = host_.WOPath();
+  return p;
 }
 
-// A file, not a folder, stands at `path`: only then does the skip rule apply.
-bool FileExistsAt(const fs::path& path) {
-  std::error_code ec;
-  const auto status = fs::status(path, ec);
-  return !ec && fs::exists(status) && !fs::is_directory(status);
+void ResizeEngine::ResizeGRP(const std::filesystem::path& path) {
+  const BatchParameters parameters = CurrentParameters();
+  FileConversion conversion = FileConverter(parameters).Convert(path);
+  Commit(conversion, parameters);
 }
 
-std::string SizeCaption(std::uint32_t width, std::uint32_t height) {
-  return std::to_string(width) + " X " + std::to_string(height);
-}
-
-}  // namespace
-
-void ResizeEngine::ResizeGRP(const fs::path& path) {
-  // Whatever escapes one file (a bitmap the memory cannot hold, an encoder
-  // failure) is that file's failure; the batch goes on with the next one.
-  try {
-    RunResizeGRP(path);
-  } catch (const platform::BitmapTooLarge&) {
-    host_.ShowMonitorMessage(kRed, kMsgTooLarge);
-  } catch (const std::bad_alloc&) {
-    host_.ShowMonitorMessage(kRed, kMsgTooLarge);
-  } catch (const Exception& e) {
-    host_.ShowMonitorMessage(kRed, e.Message());
-  } catch (const std::exception&) {
-    host_.ShowMonitorMessage(kRed, kMsgUnprocessable);
-  }
-}
-
-void ResizeEngine::RunResizeGRP(const fs::path& path) {
+void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) {
   host_.LightOn(Lamp::Read);
-  if (settings_.ExifCopy) PrepareExif(path);
+  exif_found_ = c.exif_found;
+  exif_with_thumbnail_ = c.exif_with_thumbnail;
 
   // The conversion does not depend on the preview.
   try {
-    host_.LoadPreview(path);
+    host_.LoadPreview(c.source);
   } catch (...) {
     host_.ShowMonitorMessage(kRed, kMsgNoPreview);
   }
-
-  ResizeJob job;
-  job.SourcePath = path;
-  job.Source = std::make_unique<imaging::TGPBitmap>(path, false);
-  job.SourceWidth = job.Source->GetWidth();
-  job.SourceHeight = job.Source->GetHeight();
-  if (job.SourceWidth == 0 || job.SourceHeight == 0) {
+  if (!c.decoded) {
     host_.ShowMonitorMessage(kRed, kMsgUnprocessable);  // the read lamp stays lit
     return;
   }
-  host_.SetSizeCaption(SizeCaption(job.SourceWidth, job.SourceHeight));
-
-  if (!ComputeGeometry(job)) return;
+  host_.SetSizeCaption(SizeCaption(c.source_width, c.source_height));
+  if (c.size_missing) {
+    host_.ShowMonitorMessage(kRed, kMsgNoSize);
+    return;
+  }
   host_.LightOff(Lamp::Read);
-
-  const std::string folder = OutputFolderFor(path);
-  if (folder.empty()) return;
-  job.OutPath = fs::path(folder + job.OutName);
-
-  if (OverwriteAllowed() || !FileExistsAt(job.OutPath)) WriteResizedJPEG(job);
-}
-
-bool ResizeEngine::ComputeGeometry(ResizeJob& job) {
-  long long size = 0;
-  if (!host_.IsActualSize()) {
-    const auto number = SizeBoxNumber(host_.SizeText());
-    // The panel refuses 0 and non-numbers; a negative size is refused here.
-    if (!number || *number <= 0) {
-      host_.ShowMonitorMessage(kRed, kMsgNoSize);
-      return false;
-    }
-    size = *number;
-  }
-  switch (host_.Side()) {
-    case SizeSide::LongSide: CalcSizeByLongSide(job, size); break;
-    case SizeSide::Width: CalcSizeByWidth(job, size); break;
-    case SizeSide::Height: CalcSizeByHeight(job, size); break;
-  }
-  return true;
-}
-
-std::string ResizeEngine::OutputFolderFor(const fs::path& source) const {
-  if (settings_.OutOrigDir) return SourceFolderOf(source.string());
-  const std::string folder = host_.WOPath();
-  // Never fall back to the root folder when no folder was chosen.
-  if (folder.empty()) {
+  if (c.folder_missing) {
     host_.ShowMonitorMessage(kRed, kMsgNoFolder);
-    return {};
+    return;
   }
-  return IncludeTrailingChar(folder, kPathDelimiter);
+  // The overwrite rule looks again now: an earlier file of this batch may
+  // have written this very output, or the file may have gone meanwhile.
+  if (!parameters.OverwriteAllowed() && FileExistsAt(c.out_path)) return;
+  if (c.render == RenderOutcome::Existing) {
+    c = FileConverter(parameters).Convert(c.source);
+    exif_found_ = c.exif_found;
+    exif_with_thumbnail_ = c.exif_with_thumbnail;
+  }
+  CommitWriteStep(c, parameters);
 }
 
-// Beside the source an existing output is never replaced, whatever OverWrite says.
-bool ResizeEngine::OverwriteAllowed() const { return settings_.OverWrite && !settings_.OutOrigDir; }
+void ResizeEngine::CommitWriteStep(FileConversion& c, const BatchParameters& parameters) {
+  std::string escaped;  // an error that left the step shows after the lamps go out
+  {
+    host_.LightOn(Lamp::Write);
+    host_.SetLampStatus(Lamp::Exif, c.exif_lamp);
+    ScopeExit lamps_off([this] {
+      host_.LightOff(Lamp::Exif);
+      host_.LightOff(Lamp::Write);
+    });
+    switch (c.render) {
+      case RenderOutcome::Refused: host_.ShowMonitorMessage(kRed, c.message); break;
+      case RenderOutcome::Failed: escaped = c.message; break;
+      case RenderOutcome::Ready:
+        if (WriteOutput(c, parameters)) host_.OutputWritten(c.out_path);
+        break;
+      case RenderOutcome::NotReached:
+      case RenderOutcome::Existing: break;
+    }
+  }
+  if (!escaped.empty()) host_.ShowMonitorMessage(kRed, escaped);
+}
+
+// True when the file was written and counted.
+bool ResizeEngine::WriteOutput(const FileConversion& c, const BatchParameters& parameters) {
+  try {
+    if (WriteFileAtomically(c.out_path, c.bytes, parameters.OverwriteAllowed()) == WriteOutcome::AlreadyExists)
+      return false;  // appeared since the overwrite rule looked: skipped like any existing output
+    std::error_code ec;
+    written_.insert(std::filesystem::weakly_canonical(c.out_path, ec));
+    if (c.exif_failed) throw OutputFileError("the EXIF data could not be put into " + c.out_path.string());
+    ++output_count_;
+    return true;
+  } catch (const std::exception&) {
+    host_.ShowMonitorMessage(kRed, kMsgWriteError);
+    return false;
+  }
+}
 
 }  // namespace plendo::engine

@@ -38,6 +38,11 @@ TExifInfo::~TExifInfo() { destroying_ = true; }
 
 bool TExifInfo::HasExif(const std::filesystem::path& file_name) { return GetExifPosition(file_name) > 0; }
 
+bool TExifInfo::HasExif(std::span<const std::uint8_t> file) {
+  TByteViewStream stream(file.data(), file.size());
+  return FindExifPosition(stream) > 0;
+}
+
 std::int64_t TExifInfo::GetExifPosition(const std::filesystem::path& file_name) {
   TWideFileStream stream(file_name, fmOpenRead);
   stream.SetPosition(0);
@@ -129,6 +134,18 @@ void TExifInfo::SetImageFileName(const std::filesystem::path& value) {
     return;
   }
   TWideFileStream stream(value, fmOpenRead);
+  LoadFrom(stream);
+}
+
+void TExifInfo::LoadFromBytes(const std::filesystem::path& name, std::span<const std::uint8_t> file) {
+  image_file_name_ = name;
+  main_entries_.Clear();
+  thumbnail_entries_.Clear();
+  TByteViewStream stream(file.data(), file.size());
+  LoadFrom(stream);
+}
+
+void TExifInfo::LoadFrom(TStream& stream) {
   ReadFrameSize(stream);
   exif_position_ = FindExifPosition(stream);
   if (exif_position_ == -1) {

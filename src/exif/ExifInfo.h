@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,11 +64,17 @@ class TExifInfo {
   // -5 damaged block); EFOpenError when the file cannot be opened.
   void SetImageFileName(const std::filesystem::path& value);
 
+  // The same for a file already read into memory: `file` is its whole
+  // content and `name` is only remembered. One read of a source serves the
+  // probe, the load and its decoding.
+  void LoadFromBytes(const std::filesystem::path& name, std::span<const std::uint8_t> file);
+
   int SearchBytes() const { return search_bytes_; }
   void SetSearchBytes(int value) { search_bytes_ = value < 0 ? 0 : value; }
 
   // --- probing ---
   bool HasExif(const std::filesystem::path& file_name);
+  bool HasExif(std::span<const std::uint8_t> file);
   std::int64_t GetExifPosition(const std::filesystem::path& file_name);
   std::int64_t FindExifPosition(TStream& stream);
   void ReadFrameSize(TStream& stream);
@@ -94,11 +101,15 @@ class TExifInfo {
   // the file does not exist (nothing is created). The file is replaced in one
   // step; on any error it is left as it was.
   bool WriteExifTo(const std::filesystem::path& file_name, bool with_thumbnail);
+  // The same on a JPEG file held in memory: returns the new file's bytes.
+  // Raises as WriteExifTo does; `jpeg` is not changed.
+  std::vector<std::uint8_t> InsertExifInto(std::span<const std::uint8_t> jpeg, bool with_thumbnail);
   // Decodes the JPEG file in `stream` and returns a thumbnail of it (at most
   // 160 x 120, never enlarged) encoded as a baseline JPEG of quality 90.
   std::vector<std::uint8_t> MakeThumbnail(TStream& stream);
 
  private:
+  void LoadFrom(TStream& stream);
   void SkipExifIdentifier(TStream& stream);
   std::uint32_t ReadTiffHeader(TStream& stream);
   std::uint32_t ReadDirectory(TEntryItems& list, TStream& stream, std::uint8_t dir, ExifReadLimits& limits);

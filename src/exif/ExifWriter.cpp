@@ -32,7 +32,7 @@ struct TargetSplit {
   std::size_t rest_begin = 2;
 };
 
-TargetSplit SplitTarget(const std::vector<std::uint8_t>& target, std::int64_t app1) {
+TargetSplit SplitTarget(std::span<const std::uint8_t> target, std::int64_t app1) {
   TargetSplit split;
   if (app1 >= 2) {
     // The old APP1 segment is dropped: marker, length L0, L0 - 2 bytes.
@@ -70,17 +70,22 @@ std::vector<std::uint8_t> TExifInfo::MakeThumbnail(TStream& stream) {
 
 bool TExifInfo::WriteExifTo(const std::filesystem::path& file_name, bool with_thumbnail) {
   if (!WideFileExists(file_name)) return false;
-  if (byte_order_ != kLittleEndian && byte_order_ != kBigEndian) throw EExifError(kExifBadStream);
-
   // Every read of the target is done on this copy; the file itself is only
   // touched by the final replace.
-  TMemoryStream target(ReadFileContents(file_name));
-  const TargetSplit split = SplitTarget(target.Bytes(), FindExifPosition(target));
+  const std::vector<std::uint8_t> out = InsertExifInto(ReadFileContents(file_name), with_thumbnail);
+  ReplaceFileContents(file_name, out.data(), out.size());
+  return true;
+}
+
+std::vector<std::uint8_t> TExifInfo::InsertExifInto(std::span<const std::uint8_t> bytes, bool with_thumbnail) {
+  if (byte_order_ != kLittleEndian && byte_order_ != kBigEndian) throw EExifError(kExifBadStream);
+  TByteViewStream target(bytes.data(), bytes.size());
+  const TargetSplit split = SplitTarget(bytes, FindExifPosition(target));
 
   std::vector<std::uint8_t> thumbnail;
   if (with_thumbnail) {
     try {
-      thumbnail = MakeThumbnail(target);
+      thumbnail = platform::EncodeJpeg(DecodeJpegThumbnail(bytes.data(), bytes.size()), {kThumbnailQuality, false});
     } catch (...) {
       thumbnail.clear();
     }
@@ -101,7 +106,6 @@ bool TExifInfo::WriteExifTo(const std::filesystem::path& file_name, bool with_th
     }
   }
 
-  const std::vector<std::uint8_t>& bytes = target.Bytes();
   TMemoryStream out;
   static constexpr std::uint8_t kStart[] = {0xFF, 0xD8};
   static constexpr std::uint8_t kApp1[] = {0xFF, 0xE1};
@@ -124,9 +128,7 @@ bool TExifInfo::WriteExifTo(const std::filesystem::path& file_name, bool with_th
   }
   if (static_cast<std::uint64_t>(out.Position() - length_at) != length) throw EExifError(kExifBadStream);
   out.WriteBuffer(bytes.data() + split.rest_begin, bytes.size() - split.rest_begin);
-
-  ReplaceFileContents(file_name, out.Bytes().data(), out.Bytes().size());
-  return true;
+  return out.TakeBytes();
 }
 
 }  // namespace plendo::exif

@@ -49,13 +49,35 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   return count;
 }
 
-std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
+namespace {
+
+// The new position of a seek, refused before 0 or past what 64 bits hold.
+std::size_t SeekTarget(std::int64_t offset, SeekOrigin origin, std::size_t position, std::size_t size) {
   const std::int64_t base = origin == SeekOrigin::Begin     ? 0
-                            : origin == SeekOrigin::Current ? static_cast<std::int64_t>(position_)
-                                                            : static_cast<std::int64_t>(bytes_.size());
+                            : origin == SeekOrigin::Current ? static_cast<std::int64_t>(position)
+                                                            : static_cast<std::int64_t>(size);
   if ((offset < 0 && base + offset < 0) || (offset > 0 && base > INT64_MAX - offset))
     throw EStreamError("ストリームの位置が不正です");
-  position_ = static_cast<std::size_t>(base + offset);
+  return static_cast<std::size_t>(base + offset);
+}
+
+}  // namespace
+
+std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
+  position_ = SeekTarget(offset, origin, position_, bytes_.size());
+  return static_cast<std::int64_t>(position_);
+}
+
+std::size_t TByteViewStream::Read(void* buffer, std::size_t count) {
+  if (position_ >= size_) return 0;
+  const std::size_t n = std::min(count, size_ - position_);
+  std::memcpy(buffer, data_ + position_, n);
+  position_ += n;
+  return n;
+}
+
+std::int64_t TByteViewStream::Seek(std::int64_t offset, SeekOrigin origin) {
+  position_ = SeekTarget(offset, origin, position_, size_);
   return static_cast<std::int64_t>(position_);
 }
 

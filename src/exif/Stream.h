@@ -70,4 +70,21 @@ class TMemoryStream : public TStream {
   std::size_t position_ = 0;
 };
 
+// Reads someone else's bytes in place, without a copy; writing moves nothing.
+// The bytes must outlive the stream.
+class TByteViewStream : public TStream {
+ public:
+  TByteViewStream(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void*, std::size_t) override { return 0; }
+  std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+  std::int64_t Size() override { return static_cast<std::int64_t>(size_); }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+};
+
 }  // namespace plendo::exif

@@ -28,10 +28,7 @@ platform::Bitmap DecodeImage(std::span<const std::uint8_t> bytes) {
 }
 
 platform::Bitmap DecodeImageFile(const std::filesystem::path& path) {
-  // No source we can decode is larger than the pixel limit plus its headers;
-  // a bigger file is refused before it is read.
-  constexpr std::size_t kMaxFileBytes = platform::Bitmap::kMaxBytes + (std::size_t{1} << 20);
-  const std::vector<std::uint8_t> bytes = platform::ReadFileBytes(path, kMaxFileBytes);
+  const std::vector<std::uint8_t> bytes = platform::ReadFileBytes(path, kMaxSourceFileBytes);
   return DecodeImage(bytes);
 }
 

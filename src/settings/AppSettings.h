@@ -31,6 +31,7 @@ struct AppSettings {
   std::int32_t AlphaBlendValue = 180;
   bool SaveLocate = false;
   std::int32_t SaveGSize = -1;     // size-box item to return to from 原寸
+  std::int32_t Jobs = 0;           // files converted at once; 0 or less: one per core
 };
 
 }  // namespace plendo::settings

@@ -139,6 +139,7 @@ StartSettings ReadStartSettings(const IniFile& ini, const MainPanelSettings& cur
   p.PanelStyle = option.Integer("PanelStyle", kPanelStyleTopmost);
   a.AlphaBlendType = option.Integer("AlphaBlendType", 0);
   a.AlphaBlendValue = option.Integer("AlphaBlendValue", 180);
+  a.Jobs = option.Integer("Jobs", 0);
 
   a.SaveLocate = SectionReader(ini, "CFORM").Boolean("SaveLocate", false);
 
@@ -186,6 +187,7 @@ void ApplyEndSettings(IniFile& ini, const AppSettings& a, const MainPanelSetting
   ini.Set("Option", "PanelStyle", Int(p.StaysOnTop() ? kPanelStyleTopmost : kPanelStyleNormal));
   ini.Set("Option", "AlphaBlendType", Int(a.AlphaBlendType));
   ini.Set("Option", "AlphaBlendValue", Int(a.AlphaBlendValue));
+  ini.Set("Option", "Jobs", Int(a.Jobs));
 
   ini.Set("CFORM", "SaveLocate", Bool(a.SaveLocate));
   ini.Set("CFORM", "ActivePage", "0");

@@ -1,0 +1,67 @@
+#pragma once
+// Converts the files of one batch on worker threads, a bounded number of
+// files ahead of the one the batch is committing, and hands the results over
+// strictly in the batch's order. Memory stays bounded by the look-ahead:
+// results wait only for their turn, never pile up.
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "engine/FileConversion.h"
+
+namespace plendo::engine {
+
+class ConversionPool {
+ public:
+  using Converter = std::function<FileConversion(const std::filesystem::path&)>;
+
+  // `wanted[i]` false leaves items[i] alone. Conversions start at once.
+  ConversionPool(std::vector<std::filesystem::path> items, std::vector<bool> wanted, Converter convert,
+                 int workers, int look_ahead);
+  // Starts nothing new, lets the conversions under way finish and drops
+  // every result not taken.
+  ~ConversionPool();
+  ConversionPool(const ConversionPool&) = delete;
+  ConversionPool& operator=(const ConversionPool&) = delete;
+
+  // Waits for item `index` (wanted, taken in increasing order), calling
+  // `while_waiting` every few milliseconds. Items before `index` not taken
+  // are dropped. Rethrows what escaped the converter.
+  FileConversion Take(std::size_t index, const std::function<void()>& while_waiting);
+
+ private:
+  struct Slot {
+    std::optional<FileConversion> result;
+    std::exception_ptr error;
+    bool done = false;
+  };
+
+  void Work();
+  // The next wanted item inside the look-ahead, or none; under the lock.
+  std::optional<std::size_t> NextItem();
+
+  const std::vector<std::filesystem::path> items_;
+  const std::vector<bool> wanted_;
+  const Converter convert_;
+  const std::size_t look_ahead_;
+
+  std::mutex mutex_;
+  std::condition_variable work_ready_;
+  std::condition_variable result_ready_;
+  std::vector<Slot> slots_;
+  std::size_t next_ = 0;    // the first item no worker has claimed
+  std::size_t window_ = 0;  // the item the batch waits for or will take next
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// Workers for a batch: `jobs` when positive, otherwise one per core.
+int WorkerCount(int jobs);
+
+}  // namespace plendo::engine

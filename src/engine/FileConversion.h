@@ -1,0 +1,44 @@
+#pragma once
+// One file converted without the panel: how far the pipeline got, what the
+// panel must show for it, and the finished output. The batch's thread
+// commits it (writes the bytes, replays the lamps, captions and messages),
+// so the panel sees every file exactly as if it had been converted there.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace plendo::engine {
+
+// How the write step ended on the worker.
+enum class RenderOutcome {
+  NotReached,  // an earlier step ended the file
+  Existing,    // the output existed and the overwrite rule said skip: nothing made
+  Refused,     // a side too large for a JPEG: refused before any pixel memory
+  Failed,      // an error left the step (memory, the encoder): `message` after the lamps go out
+  Ready,       // `bytes` hold the finished output
+};
+
+struct FileConversion {
+  std::filesystem::path source;
+
+  // The EXIF hand-over: the source carries a block that loaded, and its
+  // thumbnail directory says JPEG.
+  bool exif_found = false;
+  bool exif_with_thumbnail = false;
+
+  bool decoded = false;  // false: "処理不能" right after the preview
+  std::uint32_t source_width = 0;
+  std::uint32_t source_height = 0;
+  bool size_missing = false;    // the size box held no usable number
+  bool folder_missing = false;  // no output folder was chosen
+  std::filesystem::path out_path;
+
+  RenderOutcome render = RenderOutcome::NotReached;
+  bool exif_lamp = false;       // ELED's status during the write step
+  std::string message;          // with Refused and Failed
+  std::vector<std::uint8_t> bytes;
+  bool exif_failed = false;     // the block could not go in: `bytes` hold the JPEG alone
+};
+
+}  // namespace plendo::engine

@@ -1,0 +1,211 @@
+// One dropped file from its path to the finished output bytes: EXIF
+// preparation, decode, geometry, output name and folder, the overwrite rule,
+// then the write step's draw, sharpening, encoding and EXIF transfer.
+#include "engine/FileConverter.h"
+
+#include <new>
+#include <system_error>
+
+#include "engine/OutputNaming.h"
+#include "engine/ResizeEngine.h"
+#include "engine/Rendering.h"
+#include "engine/ResizeGeometry.h"
+#include "exif/ExifInfo.h"
+#include "imaging/ImageDecoder.h"
+#include "imaging/ImageFormat.h"
+#include "imaging/JpegDecoder.h"
+#include "platform/BitmapError.h"
+#include "platform/FileBytes.h"
+#include "platform/JpegEncoder.h"
+
+namespace plendo::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint16_t kJpegCompression = 6;  // thumbnail stored as JPEG
+
+std::string MarkedArtist(const std::string& artist) {
+  return artist.empty() ? std::string("Plendo") : artist + " (Plendo)";
+}
+
+// Every error of the preparation is dropped; the file is then converted
+// without EXIF. A block that cannot be loaded is not carried over at all.
+void PrepareExif(exif::TExifInfo& exif, const fs::path& path, std::span<const std::uint8_t> bytes,
+                 FileConversion& result) {
+  try {
+    result.exif_found = exif.HasExif(bytes);
+  } catch (...) {
+    result.exif_found = false;
+  }
+  if (!result.exif_found) return;
+  try {
+    exif.LoadFromBytes(path, bytes);
+  } catch (...) {
+    result.exif_found = false;
+    return;
+  }
+  try {
+    exif.SetArtist(MarkedArtist(exif.GetArtist()));
+  } catch (...) {
+    // The block goes over with its artist as it was.
+  }
+  try {
+    result.exif_with_thumbnail = exif.GetThumbnailCompression() == kJpegCompression;
+  } catch (...) {
+    result.exif_with_thumbnail = false;
+  }
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
+  try {
+    return platform::ReadFileBytes(path, imaging::kMaxSourceFileBytes);
+  } catch (...) {
+    return {};  // unreadable reads as undecodable
+  }
+}
+
+// 65500.5 still rounds (to even) to 65500; NaN is refused as well.
+bool SideFitsJpeg(double side) { return side <= kMaxJpegSide + 0.5; }
+
+}  // namespace
+
+std::string SizeCaption(std::uint32_t width, std::uint32_t height) {
+  return std::to_string(width) + " X " + std::to_string(height);
+}
+
+bool FileExistsAt(const fs::path& path) {
+  std::error_code ec;
+  const auto status = fs::status(path, ec);
+  return !ec && fs::exists(status) && !fs::is_directory(status);
+}
+
+FileConversion FileConverter::Convert(const fs::path& source) const {
+  FileConversion result;
+  result.source = source;
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
+  exif::TExifInfo exif;
+  if (p_.settings.ExifCopy) PrepareExif(exif, source, bytes, result);
+
+  ResizeJob job;
+  job.SourcePath = source;
+  if (!ReadSource(bytes, job)) return result;
+  result.decoded = true;
+  result.source_width = job.SourceWidth;
+  result.source_height = job.SourceHeight;
+  if (!SizeAndName(job, result)) return result;
+  if (!p_.OverwriteAllowed() && FileExistsAt(job.OutPath)) {
+    result.render = RenderOutcome::Existing;
+    return result;
+  }
+  WriteResizedJPEG(job, bytes, exif, result);
+  return result;
+}
+
+// Only the size is taken from a JPEG here; its pixels are decoded once the
+// target size says at which scale.
+bool FileConverter::ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& job) const {
+  if (bytes.empty()) return false;
+  try {
+    if (imaging::DetectFormat(bytes) == imaging::ImageFormat::Jpeg) {
+      const imaging::JpegSize size = imaging::ReadJpegSize(bytes);
+      job.SourceWidth = static_cast<std::uint32_t>(size.width);
+      job.SourceHeight = static_cast<std::uint32_t>(size.height);
+    } else {
+      job.Source = std::make_unique<imaging::TGPBitmap>(imaging::DecodeImage(bytes));
+      job.SourceWidth = job.Source->GetWidth();
+      job.SourceHeight = job.Source->GetHeight();
+    }
+  } catch (...) {
+    return false;
+  }
+  return job.SourceWidth != 0 && job.SourceHeight != 0;
+}
+
+bool FileConverter::SizeAndName(ResizeJob& job, FileConversion& result) const {
+  // The panel refuses 0 and non-numbers; a negative size is refused here.
+  if (!p_.size.Valid()) {
+    result.size_missing = true;
+    return false;
+  }
+  const TargetSize target = ComputeTargetSize(job.SourceWidth, job.SourceHeight, p_.size, p_.side);
+  job.TargetWidth = target.width;
+  job.TargetHeight = target.height;
+  job.OutName = ComposeOutName(job.SourcePath.string(), target.suffix, p_.size.text, p_.work);
+
+  std::string folder;
+  if (p_.settings.OutOrigDir) {
+    folder = SourceFolderOf(job.SourcePath.string());
+  } else if (!p_.wo_path.empty()) {
+    folder = IncludeTrailingChar(p_.wo_path, kPathDelimiter);
+  } else {
+    // Never fall back to the root folder when no folder was chosen.
+    result.folder_missing = true;
+    return false;
+  }
+  job.OutPath = fs::path(folder + job.OutName);
+  result.out_path = job.OutPath;
+  return true;
+}
+
+void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
+                                     FileConversion& result) const {
+  result.exif_lamp = p_.settings.ExifCopy && result.exif_found;
+  if (!job.Source) {
+    // Shrink-on-load, never at actual size: the draw then starts from fewer
+    // pixels that still hold all the detail the target can show.
+    const int scale = p_.size.actual ? 1
+                                     : imaging::ChooseJpegScale(static_cast<int>(job.SourceWidth),
+                                                                static_cast<int>(job.SourceHeight), job.TargetWidth,
+                                                                job.TargetHeight, kShrinkOnLoadHeadroom);
+    try {
+      job.Source = std::make_unique<imaging::TGPBitmap>(imaging::DecodeJpeg(bytes, scale));
+    } catch (...) {
+      job.Source.reset();
+    }
+    if (!job.Source || job.Source->GetWidth() == 0 || job.Source->GetHeight() == 0) {
+      result.decoded = false;
+      return;
+    }
+  }
+  // Refused before any pixel memory is taken.
+  if (!SideFitsJpeg(job.TargetWidth) || !SideFitsJpeg(job.TargetHeight)) {
+    result.render = RenderOutcome::Refused;
+    result.message = kMsgTooLarge;
+    return;
+  }
+  try {
+    RenderWorkingBitmap(job, p_);
+    job.Source.reset();
+    EncodeWithExif(job.Work, exif, result);
+  } catch (const platform::BitmapTooLarge&) {
+    result.message = kMsgTooLarge;
+  } catch (const std::bad_alloc&) {
+    result.message = kMsgTooLarge;
+  } catch (const Exception& e) {
+    result.message = e.Message();
+  } catch (const std::exception&) {
+    result.message = kMsgUnprocessable;
+  }
+  if (result.render != RenderOutcome::Ready) result.render = RenderOutcome::Failed;
+}
+
+void FileConverter::EncodeWithExif(const platform::Bitmap& work, exif::TExifInfo& exif,
+                                   FileConversion& result) const {
+  platform::JpegEncodeOptions options;
+  // Only the low byte of Compress counts (300 is 44); libjpeg turns 0 into 1.
+  options.quality = static_cast<std::uint8_t>(p_.settings.Compress & 0xFF);
+  options.progressive = p_.settings.Progress;
+  result.bytes = platform::EncodeJpeg(work, options);
+  result.render = RenderOutcome::Ready;
+  if (!result.exif_lamp) return;
+  // A block that cannot go in leaves the JPEG as encoded; the write step
+  // then writes it and reports the file as not written.
+  try {
+    result.bytes = exif.InsertExifInto(result.bytes, result.exif_with_thumbnail);
+  } catch (...) {
+    result.exif_failed = true;
+  }
+}
+
+}  // namespace plendo::engine

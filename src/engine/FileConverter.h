@@ -1,0 +1,48 @@
+#pragma once
+// Converts one dropped file with its batch's parameters and no panel: read
+// once, EXIF prepared, decoded (JPEG at a reduced scale when the target
+// leaves room), sized, named, drawn, sharpened, encoded, EXIF put in, all in
+// memory. Safe to run on several threads at once, one file each: it reads
+// only the parameters and the file system, and writes nothing.
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "engine/BatchParameters.h"
+#include "engine/FileConversion.h"
+#include "engine/ResizeJob.h"
+
+namespace plendo::exif {
+class TExifInfo;
+}
+
+namespace plendo::engine {
+
+// How much larger than the target a JPEG must still be after a reduced
+// decode, on both axes, for the resampler to shrink from enough detail.
+inline constexpr double kShrinkOnLoadHeadroom = 2.0;
+
+class FileConverter {
+ public:
+  explicit FileConverter(const BatchParameters& parameters) : p_(parameters) {}
+
+  // Never throws: every failure of the file is in the result.
+  FileConversion Convert(const std::filesystem::path& source) const;
+
+ private:
+  bool ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& job) const;
+  bool SizeAndName(ResizeJob& job, FileConversion& result) const;
+  void WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
+                        FileConversion& result) const;
+  void EncodeWithExif(const platform::Bitmap& work, exif::TExifInfo& exif, FileConversion& result) const;
+
+  const BatchParameters& p_;
+};
+
+// Source, size and side as the panel shows a decoded file: "4000 X 3000".
+std::string SizeCaption(std::uint32_t width, std::uint32_t height);
+
+// A file, not a folder, stands at `path`: only then does the skip rule apply.
+bool FileExistsAt(const std::filesystem::path& path);
+
+}  // namespace plendo::engine

@@ -1,0 +1,13 @@
+#pragma once
+// The working bitmap of one file: sized white, the source drawn into it at
+// the target size with gamma, sharpened when the batch asks for it.
+#include "engine/BatchParameters.h"
+#include "engine/ResizeJob.h"
+
+namespace plendo::engine {
+
+// Fills job.Work from job.Source. Throws BitmapTooLarge or std::bad_alloc
+// when memory cannot hold it.
+void RenderWorkingBitmap(ResizeJob& job, const BatchParameters& parameters);
+
+}  // namespace plendo::engine
