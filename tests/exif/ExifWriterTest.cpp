@@ -217,6 +217,30 @@ TEST_F(ExifWriter, EveryValueSurvivesAWriteInItsOwnByteOrder) {
   }
 }
 
+// The engine reads a source once and writes its output once: loading from
+// memory and inserting into memory must give the file route's bytes.
+TEST_F(ExifWriter, TheInMemoryRouteWritesWhatTheFileRouteWrites) {
+  for (bool big : {false, true}) {
+    SCOPED_TRACE(big ? "MM" : "II");
+    test::ExifTestBlock block = test::CameraBlock(big);
+    block.ifd0.push_back(test::AsciiEntry(0x013B, "Taro"));
+    const Bytes source = test::InsertAfterStart(test::PlainJpeg(64, 48), test::App1Segment(test::BuildTiff(block)));
+    const Bytes target = test::InsertAfterStart(test::PlainJpeg(320, 200), test::App0Segment());
+
+    TExifInfo by_file;
+    by_file.SetImageFileName(Write("source.jpg", source));
+    by_file.SetArtist("Taro (Plendo)");
+    const auto path = Write("out.jpg", target);
+    ASSERT_TRUE(by_file.WriteExifTo(path, true));
+
+    TExifInfo in_memory;
+    ASSERT_TRUE(in_memory.HasExif(source));
+    in_memory.LoadFromBytes("source.jpg", source);
+    in_memory.SetArtist("Taro (Plendo)");
+    EXPECT_EQ(in_memory.InsertExifInto(target, true), test::ReadBytes(path));
+  }
+}
+
 // --- the thumbnail ---
 
 TEST(FitThumbnail, NeverEnlargesAndRoundsHalfToEven) {
