@@ -1,8 +1,10 @@
 #include "imaging/JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -56,9 +58,33 @@ void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& out) {
   }
 }
 
+DecodeError JpegFailure(const platform::JpegErrorManager& err) {
+  return DecodeError("JPEG: " + platform::EJPEG(err.code).Message());
+}
+
+// Called after the caller's setjmp: a libjpeg error jumps back there.
+void ReadHeader(jpeg_decompress_struct& cinfo, std::span<const std::uint8_t> bytes) {
+  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&cinfo, TRUE);
+}
+
 }  // namespace
 
-Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes) {
+JpegSize ReadJpegSize(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) throw DecodeError("JPEG: empty");
+  jpeg_decompress_struct cinfo{};
+  platform::JpegErrorManager err;
+  cinfo.err = platform::InstallJpegErrorManager(err);
+  jpeg_create_decompress(&cinfo);
+  DecompressGuard guard{&cinfo};
+  if (setjmp(err.jump)) throw JpegFailure(err);
+  ReadHeader(cinfo, bytes);
+  return {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height)};
+}
+
+Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes, int scale_denominator) {
+  if (scale_denominator != 1 && scale_denominator != 2 && scale_denominator != 4 && scale_denominator != 8)
+    throw std::invalid_argument("JPEG scale denominator must be 1, 2, 4 or 8");
   if (bytes.empty()) throw DecodeError("JPEG: empty");
   jpeg_decompress_struct cinfo{};
   platform::JpegErrorManager err;
@@ -68,13 +94,14 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes) {
   // The result lives on the heap so that no automatic variable changes
   // between setjmp and a longjmp.
   const auto out = std::make_unique<Bitmap>();
-  if (setjmp(err.jump)) throw DecodeError("JPEG: " + platform::EJPEG(err.code).Message());
+  if (setjmp(err.jump)) throw JpegFailure(err);
 
   // Progressive files keep every coefficient in memory; without a backing
   // store, libjpeg stops with an error when this budget would be passed.
   cinfo.mem->max_memory_to_use = static_cast<long>(Bitmap::kMaxBytes);
-  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&cinfo, TRUE);
+  ReadHeader(cinfo, bytes);
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = static_cast<unsigned int>(scale_denominator);
   switch (cinfo.jpeg_color_space) {
     case JCS_CMYK:
     case JCS_YCCK:
@@ -95,6 +122,17 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes) {
   ReadRows(cinfo, *out);
   jpeg_finish_decompress(&cinfo);
   return std::move(*out);
+}
+
+int ChooseJpegScale(int source_width, int source_height, double target_width, double target_height,
+                    double headroom) {
+  if (!(target_width > 0.0) || !(target_height > 0.0)) return 1;
+  for (int d : {8, 4, 2}) {
+    if (static_cast<double>(source_width) / d >= headroom * target_width &&
+        static_cast<double>(source_height) / d >= headroom * target_height)
+      return d;
+  }
+  return 1;
 }
 
 }  // namespace plendo::imaging
