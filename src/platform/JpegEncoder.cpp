@@ -1,5 +1,6 @@
 #include "platform/JpegEncoder.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/JpegError.h"
@@ -7,10 +8,11 @@
 namespace plendo::platform {
 namespace {
 
-// Compresses `bgr` (24-bit) into the memory buffer libjpeg allocates. Kept free
-// of objects with destructors between setjmp and the last libjpeg call.
-void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, std::vector<std::uint8_t>& rgb_row,
-              std::vector<std::uint8_t>& out) {
+// Compresses `bgr` (24-bit) into the memory buffer libjpeg allocates. The
+// rows go in as they are stored, blue first: libjpeg converts them to YCbCr
+// as it would red-first rows, so the stream is the same without a copy. Kept
+// free of objects with destructors between setjmp and the last libjpeg call.
+void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, std::vector<std::uint8_t>& out) {
   jpeg_compress_struct cinfo{};
   JpegErrorManager err;
   unsigned char* buffer = nullptr;
@@ -26,20 +28,20 @@ void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, std::vector<s
   cinfo.image_width = static_cast<JDIMENSION>(bgr.Width());
   cinfo.image_height = static_cast<JDIMENSION>(bgr.Height());
   cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
+  cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
+  // Enough rows per call for a whole band of 2x2-subsampled blocks.
+  constexpr int kBatch = 16;
+  JSAMPROW rows[kBatch];
   while (cinfo.next_scanline < cinfo.image_height) {
-    const std::uint8_t* src = bgr.Row(static_cast<int>(cinfo.next_scanline));
-    for (int x = 0; x < bgr.Width(); ++x) {
-      rgb_row[x * 3] = src[x * 3 + 2];
-      rgb_row[x * 3 + 1] = src[x * 3 + 1];
-      rgb_row[x * 3 + 2] = src[x * 3];
-    }
-    JSAMPROW row = rgb_row.data();
-    jpeg_write_scanlines(&cinfo, &row, 1);
+    const int y = static_cast<int>(cinfo.next_scanline);
+    const int n = std::min(kBatch, bgr.Height() - y);
+    // libjpeg only reads input rows; its row type is just not const.
+    for (int i = 0; i < n; ++i) rows[i] = const_cast<JSAMPROW>(bgr.Row(y + i));
+    jpeg_write_scanlines(&cinfo, rows, static_cast<JDIMENSION>(n));
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
@@ -54,8 +56,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, const JpegEncodeOptio
   if (bitmap.Empty()) return out;
   const Bitmap converted = bitmap.Format() == PixelFormat::Bgr24 ? Bitmap() : ConvertToBgr24(bitmap);
   const Bitmap& bgr = bitmap.Format() == PixelFormat::Bgr24 ? bitmap : converted;
-  std::vector<std::uint8_t> rgb_row(static_cast<std::size_t>(bgr.Width()) * 3);
-  Compress(bgr, options, rgb_row, out);
+  Compress(bgr, options, out);
   return out;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Encodes a 24-bit bitmap as a JPEG stream in memory with libjpeg's defaults:
-// RGB input, quality as given (libjpeg limits it to 1..100), forced baseline
+// quality as given (libjpeg limits it to 1..100), forced baseline
 // tables, the standard progression script when asked, 2x2 chroma subsampling
 // and a JFIF header. An empty bitmap gives an empty stream. Errors raise EJPEG.
 #include <cstdint>
@@ -15,8 +15,8 @@ struct JpegEncodeOptions {
   bool progressive = false;
 };
 
-// `bitmap` may be any format; it is read as 24 bits (blue, green, red) and fed
-// to the encoder as red, green, blue.
+// `bitmap` may be any format; other formats than Bgr24 are converted to it
+// first.
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, const JpegEncodeOptions& options);
 
 }  // namespace plendo::platform
