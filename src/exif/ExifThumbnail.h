@@ -19,7 +19,9 @@ struct ThumbnailSize {
 ThumbnailSize FitThumbnail(int width, int height);
 
 // Decodes the JPEG file in `data` row by row (only one source row is held at
-// a time) into a 24-bit thumbnail of FitThumbnail's size. Raises EJPEG.
+// a time), at the smallest DCT scale that keeps a pixel for every thumbnail
+// pixel, into a 24-bit thumbnail of FitThumbnail's size (of the full
+// picture), nearest pixel. Raises EJPEG.
 platform::Bitmap DecodeJpegThumbnail(const std::uint8_t* data, std::size_t size);
 
 }  // namespace plendo::exif

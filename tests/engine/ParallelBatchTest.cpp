@@ -85,19 +85,19 @@ TEST_F(EngineTest, ShrinkOnLoadDrawsWhatTheFullPictureDraws) {
   settings.Gamma = 0;
   settings.SharpNess = 0;
   settings.Compress = 100;
-  host.size_text = "150";
+  host.size_text = "200";
   const Bytes jpeg = test::WriteJpeg(test::MakePatches(1200, 800), {.quality = 95});
   test::WriteBytes(in / "p.jpg", jpeg);
-  ASSERT_EQ(imaging::ChooseJpegScale(1200, 800, 150, 100, kShrinkOnLoadHeadroom), 4);
+  ASSERT_EQ(imaging::ChooseJpegScale(1200, 800, 200, 800.0 / 6, kShrinkOnLoadHeadroom), 4);
 
   Convert(in / "p.jpg");
 
-  const Bytes written = test::ReadBytes(out / "p_w150.jpg");
+  const Bytes written = test::ReadBytes(out / "p_w200.jpg");
   const platform::Bitmap output = imaging::DecodeJpeg(written);
-  platform::Bitmap reference(150, 100, platform::PixelFormat::Bgr24);
+  platform::Bitmap reference(200, 133, platform::PixelFormat::Bgr24);
   reference.Fill(0xFF);
   imaging::TGPGraphics graphics(reference);
-  graphics.DrawImage(imaging::TGPBitmap(imaging::DecodeJpeg(jpeg)), {0, 0, 150, 100}, {0, 0, 1200, 800},
+  graphics.DrawImage(imaging::TGPBitmap(imaging::DecodeJpeg(jpeg)), {0, 0, 200, 800.0f / 6}, {0, 0, 1200, 800},
                      imaging::Unit::Pixel, nullptr);
   // Half a pixel off would come to about 1.4.
   EXPECT_LT(test::MeanChannelDifference(output, reference), 1.0);
