@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <utility>
 
 #include "imaging/DecodeError.h"
 #include "imaging/GammaTable.h"
@@ -92,6 +93,8 @@ Status TGPGraphics::SetInterpolationMode(InterpolationMode mode) {
   return Status::Ok;
 }
 
+void TGPGraphics::SetRowCallback(std::function<void(int y)> callback) { row_callback_ = std::move(callback); }
+
 Status TGPGraphics::DrawImage(const TGPImage& image, const RectF& dest, const RectF& source, Unit unit,
                               const TGPImageAttributes* attributes) {
   if (unit != Unit::Pixel) return Status::InvalidParameter;
@@ -108,7 +111,7 @@ Status TGPGraphics::DrawImage(const TGPImage& image, const RectF& dest, const Re
   const DestRect to{dest.X, dest.Y, dest.Width, dest.Height};
   try {
     const GammaTable gamma = MakeGammaTable(attributes ? attributes->Gamma() : 1.0f);
-    return DrawResampled(pixels, from, target_, to, gamma) ? Status::Ok : Status::InvalidParameter;
+    return DrawResampled(pixels, from, target_, to, gamma, row_callback_) ? Status::Ok : Status::InvalidParameter;
   } catch (const std::bad_alloc&) {
     return Status::OutOfMemory;
   }

@@ -6,6 +6,7 @@
 // the target as it was.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "platform/Bitmap.h"
 
@@ -86,9 +87,14 @@ class TGPGraphics {
   // rectangle is rounded to whole pixels and clipped to the image.
   Status DrawImage(const TGPImage& image, const RectF& dest, const RectF& source, Unit unit,
                    const TGPImageAttributes* attributes);
+  // Called by every later DrawImage for each target row, in increasing y,
+  // as soon as that row is final (untouched rows too); a draw that gives
+  // InvalidParameter reports no row. An empty function stops the reports.
+  void SetRowCallback(std::function<void(int y)> callback);
 
  private:
   platform::Bitmap& target_;
+  std::function<void(int y)> row_callback_;
   SmoothingMode smoothing_ = SmoothingMode::Default;
   PixelOffsetMode pixel_offset_ = PixelOffsetMode::Default;
   InterpolationMode interpolation_ = InterpolationMode::Default;

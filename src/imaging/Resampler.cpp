@@ -90,7 +90,7 @@ bool FullyOpaque(const Bitmap& source, const SourceRect& from) {
 // transparency go through a small ring of premultiplied float rows.
 template <int C>
 void Run(const Bitmap& source, const SourceRect& from, Bitmap& target, const AxisWeights& wx,
-         const AxisWeights& wy, const GammaTable& gamma) {
+         const AxisWeights& wy, const GammaTable& gamma, const RowCallback& row_done) {
   const bool opaque = C == 3 || FullyOpaque(source, from);
   const int out_width = wx.Count();
   const std::size_t in_length = static_cast<std::size_t>(from.width) * C;
@@ -128,13 +128,14 @@ void Run(const Bitmap& source, const SourceRect& from, Bitmap& target, const Axi
     ComposeRow<C>(line.data(), wx.coverage.data(), wy.coverage[j],
                   target.Row(wy.begin + j) + static_cast<std::size_t>(wx.begin) * dst_bytes, dst_bytes, out_width,
                   gamma);
+    if (row_done) row_done(wy.begin + j);
   }
 }
 
 }  // namespace
 
 bool DrawResampled(const Bitmap& source, const SourceRect& from, Bitmap& target, const DestRect& dest,
-                   const GammaTable& gamma) {
+                   const GammaTable& gamma, const RowCallback& row_done) {
   const PixelFormat sf = source.Format();
   const PixelFormat tf = target.Format();
   if ((sf != PixelFormat::Bgr24 && sf != PixelFormat::Bgra32) || (tf != PixelFormat::Bgr24 && tf != PixelFormat::Bgra32))
@@ -147,11 +148,21 @@ bool DrawResampled(const Bitmap& source, const SourceRect& from, Bitmap& target,
     return false;
   const AxisWeights wx = MakeAxisWeights(from.width, dest.x, dest.width, target.Width());
   const AxisWeights wy = MakeAxisWeights(from.height, dest.y, dest.height, target.Height());
-  if (wx.Count() == 0 || wy.Count() == 0) return true;  // nothing falls on the target
+  // Rows outside the drawn band are final from the start.
+  const auto report = [&](int begin, int end) {
+    if (row_done)
+      for (int y = begin; y < end; ++y) row_done(y);
+  };
+  if (wx.Count() == 0 || wy.Count() == 0) {  // nothing falls on the target
+    report(0, target.Height());
+    return true;
+  }
+  report(0, wy.begin);
   if (sf == PixelFormat::Bgr24)
-    Run<3>(source, from, target, wx, wy, gamma);
+    Run<3>(source, from, target, wx, wy, gamma, row_done);
   else
-    Run<4>(source, from, target, wx, wy, gamma);
+    Run<4>(source, from, target, wx, wy, gamma, row_done);
+  report(wy.begin + wy.Count(), target.Height());
   return true;
 }
 

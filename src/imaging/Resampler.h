@@ -2,6 +2,8 @@
 // The separable bicubic resampler behind TGPGraphics::DrawImage: for each
 // output row a vertical pass over the source rows it needs, then a horizontal
 // pass, composed over the target and put through the gamma table.
+#include <functional>
+
 #include "imaging/GammaTable.h"
 #include "platform/Bitmap.h"
 
@@ -23,7 +25,13 @@ struct DestRect {
 // colour (alpha is resampled premultiplied, so it equals compositing over
 // the target first). Gamma applies to every pixel drawn. False when the
 // formats or rectangles are unusable; then the target is unchanged.
+//
+// Target rows are finished top to bottom. `row_done`, when given, hears of
+// every target row once, in increasing order, as soon as it is final, rows
+// the destination does not touch included, so later work on a row can run
+// while it is still in the cache. A draw that returns false reports none.
+using RowCallback = std::function<void(int y)>;
 bool DrawResampled(const platform::Bitmap& source, const SourceRect& from, platform::Bitmap& target,
-                   const DestRect& dest, const GammaTable& gamma);
+                   const DestRect& dest, const GammaTable& gamma, const RowCallback& row_done = {});
 
 }  // namespace plendo::imaging

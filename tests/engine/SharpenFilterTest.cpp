@@ -1,6 +1,9 @@
 // The 3x3 sharpening filter at the engine's three levels and its edges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "engine/SharpenFilter.h"
 #include "support/TestImages.h"
 
@@ -101,6 +104,75 @@ TEST(SharpenFilterTest, ZeroDivisorDoesNotDivide) {
   Kernel3x3 centre{};
   centre[4] = 2;
   EXPECT_EQ(Convolve3x3(picture.Clone(), centre, 0, 0).PixelAt(1, 1), (Rgba{100, 120, 140, 255}));
+}
+
+Bitmap RandomPicture(int width, int height, std::mt19937& random) {
+  Bitmap picture(width, height, PixelFormat::Bgr24);
+  for (int y = 0; y < height; ++y)
+    for (int i = 0; i < width * 3; ++i) picture.Row(y)[i] = static_cast<std::uint8_t>(random());
+  return picture;
+}
+
+bool SameBytes(const Bitmap& a, const Bitmap& b) {
+  for (int y = 0; y < a.Height(); ++y)
+    if (!std::equal(a.Row(y), a.Row(y) + a.Width() * 3, b.Row(y))) return false;
+  return true;
+}
+
+struct Filter {
+  const char* name;
+  Kernel3x3 kernel;
+  std::uint8_t divisor, bias;
+  friend void PrintTo(const Filter& f, std::ostream* os) { *os << f.name; }
+};
+
+class StreamingTest : public ::testing::TestWithParam<Filter> {};
+
+TEST_P(StreamingTest, RowsSharpenedAsTheyArriveEqualTheWholePicture) {
+  const Filter& f = GetParam();
+  std::mt19937 random(11);
+  for (int width = 1; width <= 40; ++width)
+    for (int height = 1; height <= 5; ++height) {
+      const Bitmap source = RandomPicture(width, height, random);
+      const Bitmap whole = Convolve3x3(source.Clone(), f.kernel, f.divisor, f.bias);
+      // Rows not yet arrived hold junk, as a target the draw has not reached.
+      Bitmap streamed(width, height, PixelFormat::Bgr24);
+      streamed.Fill(0xA5);
+      RowSharpener sharpener(streamed, f.kernel, f.divisor, f.bias);
+      for (int y = 0; y < height; ++y) {
+        std::copy_n(source.Row(y), width * 3, streamed.Row(y));
+        sharpener.RowReady(y);
+      }
+      sharpener.Finish();
+      ASSERT_TRUE(SameBytes(streamed, whole)) << width << "x" << height;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kernels, StreamingTest,
+    ::testing::Values(Filter{"level1", Sharpen(24), 16, 0}, Filter{"level2", Sharpen(16), 8, 0},
+                      Filter{"level3", Sharpen(12), 4, 0},
+                      // Sums beyond 16 bits, uneven weights, a divisor that is no power of two.
+                      Filter{"wide_odd", {3, -7, 2, -90, 200, -5, 1, -8, 40}, 3, 7},
+                      Filter{"wide_undivided", {3, -7, 2, -90, 200, -5, 1, -8, 40}, 0, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SharpenFilterTest, OneTapKernelMovesThePictureByThatTap) {
+  // Each weight reads its own neighbour, edges replicated, at every width.
+  std::mt19937 random(5);
+  for (int tap = 0; tap < 9; ++tap) {
+    const int dx = tap % 3 - 1, dy = tap / 3 - 1;
+    Kernel3x3 kernel{};
+    kernel[tap] = 1;
+    for (int width = 1; width <= 40; ++width) {
+      const Bitmap source = RandomPicture(width, 3, random);
+      const Bitmap out = Convolve3x3(source.Clone(), kernel, 1, 0);
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < width; ++x)
+          ASSERT_EQ(out.PixelAt(x, y), source.PixelAt(std::clamp(x + dx, 0, width - 1), std::clamp(y + dy, 0, 2)))
+              << "tap " << tap << " width " << width << " at " << x << "," << y;
+    }
+  }
 }
 
 }  // namespace

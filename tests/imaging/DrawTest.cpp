@@ -2,7 +2,9 @@
 // target, and the gamma table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "imaging/GammaTable.h"
 #include "imaging/Graphics.h"
@@ -193,6 +195,24 @@ TEST(GammaTest, DrawAppliesTheTable) {
   const TGPBitmap image(MakeFlat(8, 8, Rgba{128, 128, 128, 255}));
   const Bitmap out = Draw(image, 8, 8, 8, 8, 1.12f);
   EXPECT_EQ(out.PixelAt(4, 4).r, MakeGammaTable(1.12f)[128]);
+}
+
+TEST(DrawTest, EveryRowIsReportedOnceInOrderWhenFinal) {
+  // The destination covers rows 2..7 of 10, partly: the rest are reported too.
+  const TGPBitmap image(MakeGradient(40, 30));
+  Bitmap target = WhiteTarget(12, 10);
+  TGPGraphics graphics(target);
+  std::vector<int> order;
+  std::vector<std::vector<std::uint8_t>> seen(10);
+  graphics.SetRowCallback([&](int y) {
+    order.push_back(y);
+    seen[y].assign(target.Row(y), target.Row(y) + 36);
+  });
+  ASSERT_EQ(graphics.DrawImage(image, RectF{1.5f, 2.5f, 9.0f, 5.0f}, RectF{0, 0, 40, 30}, Unit::Pixel, nullptr),
+            Status::Ok);
+  ASSERT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  for (int y = 0; y < 10; ++y)
+    EXPECT_TRUE(std::equal(seen[y].begin(), seen[y].end(), target.Row(y))) << y;
 }
 
 }  // namespace
