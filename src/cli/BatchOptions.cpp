@@ -7,6 +7,9 @@
 namespace plendo::cli {
 namespace {
 
+using settings::OptionGroup;
+using settings::SettingEntry;
+
 std::int32_t ParseNumber(const std::string& option, const std::string& value, std::int32_t low, std::int32_t high) {
   std::int32_t n = 0;
   const char* end = value.data() + value.size();
@@ -18,85 +21,137 @@ std::int32_t ParseNumber(const std::string& option, const std::string& value, st
 }
 
 template <typename T>
-T Choose(const std::string& option, const std::string& value, const std::map<std::string, T>& choices) {
-  const auto it = choices.find(value);
-  if (it != choices.end()) return it->second;
+T Choose(const std::string& option, const std::string& value, const std::vector<std::pair<std::string, T>>& choices) {
+  for (const auto& [name, v] : choices)
+    if (name == value) return v;
   std::string names;
   for (const auto& [name, unused] : choices) names += (names.empty() ? "" : ", ") + name;
   throw UsageError(option + " wants one of " + names + ", not '" + value + "'");
 }
 
+// Options that take a value and options that take none, each with the
+// entry of --help that shows it.
 using ValueSetter = std::function<void(BatchOptions&, const std::string& option, const std::string& value)>;
 using FlagSetter = std::function<void(BatchOptions&)>;
 
-const std::map<std::string, ValueSetter>& ValueOptions() {
-  static const std::map<std::string, ValueSetter> options = {
-      {"--size",
-       [](BatchOptions& o, const std::string& opt, const std::string& v) {
-         // Digits only, as the size box takes them; the text becomes part of the names.
-         ParseNumber(opt, v, 1, 2147483647);
-         if (v.find_first_not_of("0123456789") != std::string::npos)
-           throw UsageError(opt + " wants a whole number of pixels, not '" + v + "'");
-         o.size_text = v;
-       }},
-      {"--side",
-       [](BatchOptions& o, const std::string& opt, const std::string& v) {
-         o.side = Choose<engine::SizeSide>(
-             opt, v,
-             {{"long", engine::SizeSide::LongSide}, {"width", engine::SizeSide::Width}, {"height", engine::SizeSide::Height}});
-       }},
-      {"--out", [](BatchOptions& o, const std::string& opt, const std::string& v) {
-         if (v.empty()) throw UsageError(opt + " wants a folder");
-         o.out_dir = v;
-         o.beside = false;
-       }},
-      {"--quality", [](BatchOptions& o, const std::string& opt, const std::string& v) { o.quality = ParseNumber(opt, v, 0, 100); }},
-      {"--gamma", [](BatchOptions& o, const std::string& opt, const std::string& v) { o.gamma = ParseNumber(opt, v, 0, 3); }},
-      {"--sharpness", [](BatchOptions& o, const std::string& opt, const std::string& v) { o.sharpness = ParseNumber(opt, v, 0, 3); }},
-      {"--ext",
-       [](BatchOptions& o, const std::string& opt, const std::string& v) {
-         o.jpeg_ext = Choose<std::int32_t>(opt, v, {{"jpg", 0}, {"jpeg", 1}, {"JPG", 2}, {"JPEG", 3}});
-       }},
-      {"--type",
-       [](BatchOptions& o, const std::string& opt, const std::string& v) {
-         o.type = Choose<std::int32_t>(opt, v,
-                                       {{"all", -1}, {"bmp", settings::kTypeBmp}, {"jpeg", settings::kTypeJpeg},
-                                        {"gif", settings::kTypeGif}, {"png", settings::kTypePng},
-                                        {"tiff", settings::kTypeTiff}, {"wmf", settings::kTypeWmf},
-                                        {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon}});
-       }},
-      {"--jobs", [](BatchOptions& o, const std::string& opt, const std::string& v) { o.jobs = ParseNumber(opt, v, 1, 64); }},
-      {"--settings", [](BatchOptions& o, const std::string& opt, const std::string& v) {
-         if (v.empty()) throw UsageError(opt + " wants a file");
-         o.settings_file = v;
-       }},
+struct HelpLine {
+  OptionGroup group;
+  std::string spelled;  // "--gamma L", "--exif, --no-exif"
+  std::string help;
+};
+
+// plendo-batch's own options: the panel's state at a drop rather than settings.
+struct CommandLine {
+  std::map<std::string, ValueSetter> values;
+  std::map<std::string, FlagSetter> flags;
+  std::vector<HelpLine> help;
+};
+
+void AddPanelOptions(CommandLine& c) {
+  c.values["--size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    // Digits only, as the size box takes them; the text becomes part of the names.
+    ParseNumber(opt, v, 1, 2147483647);
+    if (v.find_first_not_of("0123456789") != std::string::npos)
+      throw UsageError(opt + " wants a whole number of pixels, not '" + v + "'");
+    o.size_text = v;
   };
+  c.flags["--actual-size"] = [](BatchOptions& o) { o.size_text = kActualSizeText; };
+  c.values["--side"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    o.side = Choose<engine::SizeSide>(
+        opt, v, {{"long", engine::SizeSide::LongSide}, {"width", engine::SizeSide::Width}, {"height", engine::SizeSide::Height}});
+  };
+  c.values["--out"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    if (v.empty()) throw UsageError(opt + " wants a folder");
+    o.out_dir = v;
+  };
+  c.values["--type"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    o.type = Choose<std::int32_t>(opt, v,
+                                  {{"all", -1}, {"bmp", settings::kTypeBmp}, {"jpeg", settings::kTypeJpeg},
+                                   {"gif", settings::kTypeGif}, {"png", settings::kTypePng}, {"tiff", settings::kTypeTiff},
+                                   {"wmf", settings::kTypeWmf}, {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon}});
+  };
+  c.values["--settings"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    if (v.empty()) throw UsageError(opt + " wants a file");
+    o.settings_file = v;
+  };
+  c.flags["--help"] = c.flags["-h"] = [](BatchOptions& o) { o.help = true; };
+  c.help.insert(c.help.end(),
+                {{OptionGroup::Size, "--size N", "the chosen side gets N pixels"},
+                 {OptionGroup::Size, "--actual-size", "keep each image's own size"},
+                 {OptionGroup::Size, "--side long|width|height", "which side N applies to (default: the panel's choice)"},
+                 {OptionGroup::Output, "--out DIR", "write into DIR (it must exist)"},
+                 {OptionGroup::Input, "--type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico",
+                  "convert every file, or only files with that type's extensions"},
+                 {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
+                 {OptionGroup::Other, "-h, --help", "show this help"}});
+}
+
+// Every settings entry that has an option, as the table spells it.
+void AddSettingOptions(CommandLine& c) {
+  for (const SettingEntry& e : settings::SettingsTable()) {
+    if (!e.HasOption()) continue;
+    const settings::CommandOption& opt = e.option;
+    if (opt.value_name) {
+      c.values[opt.name] = [&e](BatchOptions& o, const std::string& name, const std::string& v) {
+        const std::int32_t value =
+            e.option.choices.empty() ? ParseNumber(name, v, e.option.low, e.option.high) : Choose(name, v, e.option.choices);
+        o.settings.push_back({&e, value});
+      };
+      c.help.push_back({opt.group, std::string(opt.name) + " " + opt.value_name, opt.help});
+      continue;
+    }
+    c.flags[opt.name] = [&e](BatchOptions& o) { o.settings.push_back({&e, 1}); };
+    std::string spelled = opt.name;
+    if (opt.off_name) {
+      c.flags[opt.off_name] = [&e](BatchOptions& o) { o.settings.push_back({&e, 0}); };
+      spelled += std::string(", ") + opt.off_name;
+    }
+    c.help.push_back({opt.group, spelled, opt.help});
+  }
+}
+
+const CommandLine& Options() {
+  static const CommandLine options = [] {
+    CommandLine c;
+    AddPanelOptions(c);
+    AddSettingOptions(c);
+    return c;
+  }();
   return options;
 }
 
-const std::map<std::string, FlagSetter>& FlagOptions() {
-  static const std::map<std::string, FlagSetter> options = {
-      {"--help", [](BatchOptions& o) { o.help = true; }},
-      {"-h", [](BatchOptions& o) { o.help = true; }},
-      {"--actual-size", [](BatchOptions& o) { o.size_text = kActualSizeText; }},
-      {"--beside", [](BatchOptions& o) { o.beside = true; o.out_dir.reset(); }},
-      {"--progressive", [](BatchOptions& o) { o.progressive = true; }},
-      {"--no-progressive", [](BatchOptions& o) { o.progressive = false; }},
-      {"--exif", [](BatchOptions& o) { o.exif = true; }},
-      {"--no-exif", [](BatchOptions& o) { o.exif = false; }},
-      {"--mark", [](BatchOptions& o) { o.mark = true; }},
-      {"--no-mark", [](BatchOptions& o) { o.mark = false; }},
-      {"--auto-effects-off", [](BatchOptions& o) { o.auto_effects_off = true; }},
-      {"--no-auto-effects-off", [](BatchOptions& o) { o.auto_effects_off = false; }},
-      {"--overwrite", [](BatchOptions& o) { o.overwrite = true; }},
-      {"--skip", [](BatchOptions& o) { o.overwrite = false; }},
-  };
-  return options;
+const SettingEntry& EntryFor(const char* key) {
+  for (const SettingEntry& e : settings::SettingsTable())
+    if (std::string_view(e.key) == key) return e;
+  throw std::logic_error(std::string("no settings entry ") + key);
+}
+
+// "  --name VALUE        help", the help wrapped at 79 columns; a long name
+// puts the help on the next line.
+void AppendHelpLine(std::string& out, const HelpLine& line) {
+  constexpr std::size_t kColumn = 24;
+  constexpr std::size_t kWidth = 79;
+  out += "  " + line.spelled;
+  std::size_t at = 2 + line.spelled.size();
+  if (at + 2 > kColumn) {
+    out += '\n';
+    at = 0;
+  }
+  std::size_t start = 0;
+  while (start < line.help.size()) {
+    std::size_t end = line.help.size();
+    if (kColumn + (end - start) > kWidth) end = line.help.rfind(' ', start + (kWidth - kColumn));
+    out += std::string(kColumn - at, ' ') + line.help.substr(start, end - start) + '\n';
+    at = 0;
+    start = end + 1;
+  }
+  if (line.help.empty()) out += '\n';
 }
 
 }  // namespace
 
 BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
+  const CommandLine& options = Options();
   BatchOptions o;
   bool options_over = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -115,97 +170,67 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
     }
-    if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
+    if (const auto flag = options.flags.find(name); flag != options.flags.end()) {
       if (value) throw UsageError(name + " takes no value");
       flag->second(o);
       continue;
     }
-    const auto setter = ValueOptions().find(name);
-    if (setter == ValueOptions().end()) throw UsageError("unknown option " + name);
+    const auto setter = options.values.find(name);
+    if (setter == options.values.end()) throw UsageError("unknown option " + name);
     if (!value) {
       if (i + 1 >= args.size()) throw UsageError(name + " wants a value");
       value = args[++i];
     }
     setter->second(o, name, *value);
+    // Into a folder or beside the sources: the later of --out and --beside wins.
+    if (name == "--out") o.settings.push_back({&EntryFor("OutOrigDir"), 0});
   }
   return o;
 }
 
-BatchJob MakeBatchJob(const StoredPanelState& stored, const BatchOptions& o) {
-  BatchJob job;
-  job.app = stored.app;
-  job.size_text = o.size_text.value_or(stored.size_text);
-  job.side = o.side.value_or(stored.side);
-  job.wo_path = stored.wo_path;
-  settings::AppSettings& a = job.app;
-  if (o.beside) a.OutOrigDir = *o.beside;
+BatchJob MakeBatchJob(const BatchJob& stored, const BatchOptions& o) {
+  BatchJob job = stored;
+  if (o.size_text) job.size_text = *o.size_text;
+  if (o.side) job.side = *o.side;
   if (o.out_dir) job.wo_path = *o.out_dir;
-  if (o.quality) a.Compress = *o.quality;
-  if (o.progressive) a.Progress = *o.progressive;
-  if (o.exif) a.ExifCopy = *o.exif;
-  if (o.gamma) a.Gamma = *o.gamma;
-  if (o.sharpness) a.SharpNess = *o.sharpness;
-  if (o.mark) a.AddGSMark = *o.mark;
-  if (o.auto_effects_off) a.AutoEffOFF = *o.auto_effects_off;
-  if (o.jpeg_ext) a.JPEGExt = *o.jpeg_ext;
-  if (o.overwrite) a.OverWrite = *o.overwrite;
-  if (o.jobs) a.Jobs = *o.jobs;
+  for (const SettingOverride& s : o.settings) settings::SetFromOption(*s.entry, s.value, job.app);
   if (o.type) {
-    a.XQTMode = *o.type < 0 ? 0 : 1;
-    if (*o.type >= 0) a.XQTExt = *o.type;
+    job.app.XQTMode = *o.type < 0 ? 0 : 1;
+    if (*o.type >= 0) job.app.XQTExt = *o.type;
   }
 
   if (job.size_text.empty())
     throw UsageError("no size: give --size N or --actual-size (the settings file names none)");
-  if (!a.OutOrigDir && job.wo_path.empty())
+  if (!job.app.OutOrigDir && job.wo_path.empty())
     throw UsageError("no output folder: give --out DIR or --beside (the settings file names none)");
   return job;
 }
 
 std::string HelpText() {
-  return R"(Usage: plendo-batch [options] FILE...
+  std::string text = R"(Usage: plendo-batch [options] FILE...
 
 Converts each FILE to a JPEG of the chosen pixel size, as the Plendo panel
 does with files dropped on it. Every option defaults to the panel's settings
 file (plendo.ENV beside the programs); plendo-batch never writes that file.
-
-Size
-  --size N              the chosen side gets N pixels
-  --actual-size         keep each image's own size
-  --side long|width|height
-                        which side N applies to (default: the panel's choice)
-Output
-  --out DIR             write into DIR (it must exist)
-  --beside              write beside each source file; existing files are
-                        never replaced there
-  --overwrite           replace an existing output file in DIR
-  --skip                leave an existing output file alone
-  --ext jpg|jpeg|JPG|JPEG
-                        extension of the output files
-  --quality Q           JPEG quality, 0 to 100
-  --progressive, --no-progressive
-  --exif, --no-exif     carry a JPEG source's EXIF data over
-Corrections
-  --gamma L             gamma level 0 (none) to 3 (darkest)
-  --sharpness L         sharpening level 0 (none) to 3 (strongest)
-  --mark, --no-mark     add _g<gamma>s<sharpness> to the output names
-  --auto-effects-off, --no-auto-effects-off
-                        switch gamma and sharpening off at actual size
-Input
-  --type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico
-                        convert every file, or only files with that type's
-                        extensions
-Other
-  --jobs N              convert N files at once (default: one per core)
-  --settings FILE       read the settings from FILE instead
-  -h, --help            show this help
-
+)";
+  const std::pair<OptionGroup, const char*> groups[] = {{OptionGroup::Size, "Size"},
+                                                        {OptionGroup::Output, "Output"},
+                                                        {OptionGroup::Corrections, "Corrections"},
+                                                        {OptionGroup::Input, "Input"},
+                                                        {OptionGroup::Other, "Other"}};
+  for (const auto& [group, title] : groups) {
+    text += std::string("\n") + title + "\n";
+    for (const HelpLine& line : Options().help)
+      if (line.group == group) AppendHelpLine(text, line);
+  }
+  text += R"(
 Prints the path of each file written, or the reason a file was not, then the
 count. Exit status: 0 when no file failed, 1 when some did, 2 for a usage error.
 
 Example:
   plendo-batch --size 640 --out resized photos/*.jpg
 )";
+  return text;
 }
 
 }  // namespace plendo::cli

@@ -10,6 +10,7 @@
 #include "engine/PanelHost.h"
 #include "platform/Exception.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingsTable.h"
 
 namespace plendo::cli {
 
@@ -21,24 +22,21 @@ class UsageError : public Exception {
 
 inline constexpr const char* kActualSizeText = "原寸";
 
+// A setting given on the command line: the table entry and its value (a
+// number, a choice's value, or 1/0 for a switch).
+struct SettingOverride {
+  const settings::SettingEntry* entry;
+  std::int32_t value;
+};
+
 struct BatchOptions {
   bool help = false;
   std::optional<std::filesystem::path> settings_file;
   std::optional<std::string> size_text;  // digits, or 原寸 for --actual-size
   std::optional<engine::SizeSide> side;
   std::optional<std::string> out_dir;
-  std::optional<bool> beside;
-  std::optional<std::int32_t> quality;
-  std::optional<bool> progressive;
-  std::optional<bool> exif;
-  std::optional<std::int32_t> gamma;
-  std::optional<std::int32_t> sharpness;
-  std::optional<bool> mark;
-  std::optional<bool> auto_effects_off;
-  std::optional<std::int32_t> jpeg_ext;
-  std::optional<bool> overwrite;
   std::optional<std::int32_t> type;  // -1 all, otherwise the image type index
-  std::optional<std::int32_t> jobs;  // files converted at once
+  std::vector<SettingOverride> settings;  // in the order given: a later one wins
   std::vector<std::string> files;
 };
 
@@ -46,25 +44,17 @@ struct BatchOptions {
 // "--opt=VALUE"; "--" ends the options. Throws UsageError.
 BatchOptions ParseBatchOptions(const std::vector<std::string>& args);
 
-// What a batch runs with: the settings file's values with the options laid over.
+// What a batch runs with, and what the settings file holds for one.
 struct BatchJob {
-  settings::AppSettings app;
-  std::string size_text;
-  engine::SizeSide side = engine::SizeSide::LongSide;
-  std::string wo_path;
-};
-
-// The panel's state as read from the settings file, for the options to override.
-struct StoredPanelState {
   settings::AppSettings app;
   std::string size_text;  // empty when the file names no size
   engine::SizeSide side = engine::SizeSide::LongSide;
   std::string wo_path;
 };
 
-// Throws UsageError when neither the file nor the options give a size or an
-// output destination.
-BatchJob MakeBatchJob(const StoredPanelState& stored, const BatchOptions& options);
+// The settings file's values with the options laid over. Throws UsageError
+// when neither the file nor the options give a size or an output destination.
+BatchJob MakeBatchJob(const BatchJob& stored, const BatchOptions& options);
 
 std::string HelpText();
 

@@ -5,6 +5,7 @@
 
 #include "cli/BatchOptions.h"
 #include "cli/ConsolePanelHost.h"
+#include "engine/BatchParameters.h"
 #include "engine/ResizeEngine.h"
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
@@ -28,9 +29,9 @@ std::string StoredSizeText(const settings::MainPanelSettings& panel) {
   return panel.RSize[static_cast<std::size_t>(panel.GSize)];
 }
 
-StoredPanelState ReadStoredState(const fs::path& file) {
+BatchJob ReadStoredState(const fs::path& file) {
   const settings::StartSettings start = settings::ReadStartSettings(file);
-  StoredPanelState state;
+  BatchJob state;
   state.app = start.app;
   state.size_text = StoredSizeText(start.panel);
   state.side = SideOf(start.panel.SideIndex());
@@ -46,11 +47,9 @@ fs::path SettingsFileFor(const BatchOptions& options, const BatchEnvironment& en
   return *options.settings_file;
 }
 
-// The panel takes a size it can use: 原寸 or a whole number other than 0.
+// The panel takes a size it can use: 原寸 or a whole number above 0.
 void CheckSize(const std::string& text) {
-  if (text == kActualSizeText) return;
-  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-  if (!digits || text.find_first_not_of('0') == std::string::npos)
+  if (!engine::ParseSizeChoice(text == kActualSizeText, text).Valid())
     throw UsageError("the size '" + text + "' is not a number of pixels: give --size N or --actual-size");
 }
 

@@ -5,8 +5,6 @@
 #include <limits>
 #include <system_error>
 
-#include "settings/CommaText.h"
-
 namespace plendo::settings {
 namespace {
 
@@ -18,46 +16,7 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::string Bool(bool value) { return value ? "1" : "0"; }
 std::string Int(std::int32_t value) { return std::to_string(value); }
-
-// Reads entries of one section; every read falls back to its default.
-class SectionReader {
- public:
-  SectionReader(const IniFile& ini, const char* section) : ini_(ini), section_(section) {}
-  std::int32_t Integer(const char* key, std::int32_t fallback) const {
-    auto v = ini_.Get(section_, key);
-    return v ? ParseInteger(*v, fallback) : fallback;
-  }
-  bool Boolean(const char* key, bool fallback) const {
-    auto v = ini_.Get(section_, key);
-    return v ? ParseBoolean(*v, fallback) : fallback;
-  }
-  double Real(const char* key, double fallback) const {
-    auto v = ini_.Get(section_, key);
-    return v ? ParseReal(*v, fallback) : fallback;
-  }
-  std::string Text(const char* key, const std::string& fallback) const {
-    return ini_.GetString(section_, key, fallback);
-  }
-
- private:
-  const IniFile& ini_;
-  const char* section_;
-};
-
-// Item 0 of the size box is always "原寸"; a hand-edited list that lost it
-// gets it back, and an empty list is no list at all.
-std::vector<std::string> SizeListFrom(std::vector<std::string> items,
-                                      const std::vector<std::string>& fallback) {
-  if (items.empty()) return fallback;
-  if (items.front() != kActualSizeItem) items.insert(items.begin(), kActualSizeItem);
-  return items;
-}
-
-std::int32_t SelectionIn(std::int32_t index, std::size_t count) {
-  return (index >= 0 && static_cast<std::size_t>(index) < count) ? index : -1;
-}
 
 }  // namespace
 
@@ -102,50 +61,9 @@ std::string FormatReal(double value) {
 }
 
 StartSettings ReadStartSettings(const IniFile& ini, const MainPanelSettings& current) {
-  StartSettings s;
-  AppSettings& a = s.app;
-  MainPanelSettings& p = s.panel;
-  p = current;
-
-  const SectionReader mform(ini, "MFORM");
-  p.Top = mform.Integer("Top", 100);
-  p.Left = mform.Integer("Left", 100);
-
-  const SectionReader status(ini, "Status");
-  a.XQTMode = status.Integer("XQTMode", 0);
-  a.XQTExt = status.Integer("XQTExt", kTypeJpeg);
-  p.WOPath = status.Text("WOPath", "");
-  a.OutOrigDir = status.Boolean("OutOrigDir", false);
-
-  const SectionReader option(ini, "Option");
-  if (auto rsize = ini.Get("Option", "RSize"))
-    p.RSize = SizeListFrom(FromCommaText(*rsize), current.RSize);
-  // The selection is applied to the new items; one they do not have is none.
-  p.GSize = SelectionIn(status.Integer("GSize", current.GSize), p.RSize.size());
-  a.SaveGSize = status.Integer("SaveGSize", p.GSize);
-  p.RGL = status.Boolean("RGL", true);
-  p.RGW = status.Boolean("RGW", false);
-  p.RGV = status.Boolean("RGV", false);
-
-  a.XQTDisp = option.Boolean("XQTDisp", false);
-  a.ExifCopy = option.Boolean("ExifCopy", false);
-  a.OverWrite = option.Boolean("OverWrite", true);
-  a.JPEGExt = option.Integer("JPEGExt", 0);
-  a.Gamma = option.Integer("Gamma", 1);
-  a.Progress = option.Boolean("Progress", false);
-  a.SharpNess = option.Integer("SharpNess", 1);
-  a.AddGSMark = option.Boolean("AddGSMark", false);
-  a.AutoEffOFF = option.Boolean("AutoEffOFF", true);
-  p.PanelStyle = option.Integer("PanelStyle", kPanelStyleTopmost);
-  a.AlphaBlendType = option.Integer("AlphaBlendType", 0);
-  a.AlphaBlendValue = option.Integer("AlphaBlendValue", 180);
-  a.Jobs = option.Integer("Jobs", 0);
-
-  a.SaveLocate = SectionReader(ini, "CFORM").Boolean("SaveLocate", false);
-
-  const SectionReader secret(ini, "Secret");
-  a.Compress = secret.Integer("Compress", 70);
-  a.GammaStep = secret.Real("GammaStep", 0.06);
+  StoredSettings s;
+  s.panel = current;
+  ReadEntries(ini, s);
   return s;
 }
 
@@ -161,36 +79,7 @@ StartSettings ReadStartSettings(const std::filesystem::path& path,
 }
 
 void ApplyEndSettings(IniFile& ini, const AppSettings& a, const MainPanelSettings& p) {
-  ini.Set("MFORM", "Top", Int(p.Top));
-  ini.Set("MFORM", "Left", Int(p.Left));
-
-  ini.Set("Status", "XQTMode", Int(a.XQTMode));
-  ini.Set("Status", "XQTExt", Int(a.XQTExt));
-  ini.Set("Status", "WOPath", p.WOPath);
-  ini.Set("Status", "OutOrigDir", Bool(a.OutOrigDir));
-  ini.Set("Status", "GSize", Int(p.GSize));
-  ini.Set("Status", "SaveGSize", Int(a.SaveGSize));
-  ini.Set("Status", "RGL", Bool(p.RGL));
-  ini.Set("Status", "RGW", Bool(p.RGW));
-  ini.Set("Status", "RGV", Bool(p.RGV));
-
-  ini.Set("Option", "RSize", ToCommaText(p.RSize));
-  ini.Set("Option", "XQTDisp", Bool(a.XQTDisp));
-  ini.Set("Option", "JPEGExt", Int(a.JPEGExt));
-  ini.Set("Option", "Progress", Bool(a.Progress));
-  ini.Set("Option", "ExifCopy", Bool(a.ExifCopy));
-  ini.Set("Option", "OverWrite", Bool(a.OverWrite));
-  ini.Set("Option", "Gamma", Int(a.Gamma));
-  ini.Set("Option", "SharpNess", Int(a.SharpNess));
-  ini.Set("Option", "AddGSMark", Bool(a.AddGSMark));
-  ini.Set("Option", "AutoEffOFF", Bool(a.AutoEffOFF));
-  ini.Set("Option", "PanelStyle", Int(p.StaysOnTop() ? kPanelStyleTopmost : kPanelStyleNormal));
-  ini.Set("Option", "AlphaBlendType", Int(a.AlphaBlendType));
-  ini.Set("Option", "AlphaBlendValue", Int(a.AlphaBlendValue));
-  ini.Set("Option", "Jobs", Int(a.Jobs));
-
-  ini.Set("CFORM", "SaveLocate", Bool(a.SaveLocate));
-  ini.Set("CFORM", "ActivePage", "0");
+  WriteEntries(ini, StoredSettings{a, p});
 }
 
 void WriteEndSettings(const SettingsLocation& location, const AppSettings& app,

@@ -2,13 +2,7 @@
 // The .ENV settings file: its sections, keys, defaults, and which program
 // moment reads and writes them. No Qt: the panel and plendo-batch share it.
 //
-// Sections as written at program end (keys in this order):
-//   [MFORM]  Top Left
-//   [Status] XQTMode XQTExt WOPath OutOrigDir GSize SaveGSize RGL RGW RGV
-//   [Option] RSize XQTDisp JPEGExt Progress ExifCopy OverWrite Gamma SharpNess
-//            AddGSMark AutoEffOFF PanelStyle AlphaBlendType AlphaBlendValue
-//   [CFORM]  SaveLocate ActivePage(=0)      Top Left: the settings panel's own
-//   [Secret] Compress GammaStep: read, never written (hand-tuned values)
+// Which entries there are, in which section and order, is SettingsTable's.
 // Anything else in the file is kept as it is.
 #include <cstdint>
 #include <filesystem>
@@ -17,36 +11,13 @@
 
 #include "platform/IniFile.h"
 #include "settings/AppSettings.h"
+#include "settings/PanelSettings.h"
 #include "settings/SettingsLocation.h"
-#include "settings/SizeList.h"
+#include "settings/SettingsTable.h"
 
 namespace plendo::settings {
 
-inline constexpr std::int32_t kPanelStyleNormal = 0;
-inline constexpr std::int32_t kPanelStyleTopmost = 3;
-
-// What the main panel itself keeps besides AppSettings.
-struct MainPanelSettings {
-  std::int32_t Top = 100;
-  std::int32_t Left = 100;
-  std::string WOPath;
-  std::vector<std::string> RSize = DefaultSizeList();  // the size box's items
-  std::int32_t GSize = -1;                             // selected item; -1 none
-  bool RGL = true;                                     // size applies to: long side
-  bool RGW = false;                                    //   width
-  bool RGV = false;                                    //   height
-  std::int32_t PanelStyle = kPanelStyleTopmost;        // 0 normal, 3 always on top
-
-  bool StaysOnTop() const { return PanelStyle != kPanelStyleNormal; }
-  // 0 long side, 1 width, 2 height: the flags applied to the radio buttons in
-  // the order RGL, RGW, RGV (a later checked one wins); none checked: long side.
-  int SideIndex() const;
-};
-
-struct StartSettings {
-  AppSettings app;
-  MainPanelSettings panel;
-};
+using StartSettings = StoredSettings;
 
 // Reads everything the main panel reads at start, in its reading order.
 // Missing file, keys or unconvertible values give the defaults. `current` is

@@ -10,7 +10,7 @@ TEST(BatchOptions, EveryOptionReachesTheJob) {
                                             "--progressive", "--exif", "--gamma", "2", "--sharpness=3", "--mark",
                                             "--no-auto-effects-off", "--ext", "JPEG", "--skip", "--type", "png",
                                             "a.png", "--", "--odd-name.png"});
-  const BatchJob job = MakeBatchJob(StoredPanelState{}, o);
+  const BatchJob job = MakeBatchJob(BatchJob{}, o);
   EXPECT_EQ(job.size_text, "800");
   EXPECT_EQ(job.side, engine::SizeSide::Height);
   EXPECT_EQ(job.wo_path, "/o");
@@ -30,7 +30,7 @@ TEST(BatchOptions, EveryOptionReachesTheJob) {
 }
 
 TEST(BatchOptions, WhatIsNotGivenComesFromTheSettingsFile) {
-  StoredPanelState stored;
+  BatchJob stored;
   stored.app.Compress = 55;
   stored.app.XQTMode = 1;
   stored.app.XQTExt = settings::kTypeGif;
@@ -51,7 +51,7 @@ TEST(BatchOptions, WhatIsNotGivenComesFromTheSettingsFile) {
 class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(BadCommandLine, IsAUsageError) {
-  StoredPanelState stored;
+  BatchJob stored;
   stored.size_text = "640";
   stored.wo_path = "/o";
   EXPECT_THROW(MakeBatchJob(stored, ParseBatchOptions(GetParam())), UsageError);
@@ -73,9 +73,18 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--out=", "a.jpg"}));
 
 TEST(BatchOptions, NeedsASizeAndADestinationFromSomewhere) {
-  EXPECT_THROW(MakeBatchJob(StoredPanelState{}, ParseBatchOptions({"--out", "/o", "a.jpg"})), UsageError);
-  EXPECT_THROW(MakeBatchJob(StoredPanelState{}, ParseBatchOptions({"--size", "64", "a.jpg"})), UsageError);
-  EXPECT_NO_THROW(MakeBatchJob(StoredPanelState{}, ParseBatchOptions({"--size", "64", "--beside", "a.jpg"})));
+  EXPECT_THROW(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--out", "/o", "a.jpg"})), UsageError);
+  EXPECT_THROW(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--size", "64", "a.jpg"})), UsageError);
+  EXPECT_NO_THROW(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--size", "64", "--beside", "a.jpg"})));
+}
+
+TEST(BatchOptions, HelpListsEveryOptionOfTheSettingsTable) {
+  const std::string help = HelpText();
+  for (const settings::SettingEntry& e : settings::SettingsTable()) {
+    if (!e.HasOption()) continue;
+    EXPECT_NE(help.find(e.option.name), std::string::npos) << e.option.name;
+    if (e.option.off_name) EXPECT_NE(help.find(e.option.off_name), std::string::npos) << e.option.off_name;
+  }
 }
 
 }  // namespace
