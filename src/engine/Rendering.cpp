@@ -1,5 +1,7 @@
 #include "engine/Rendering.h"
 
+#include <optional>
+
 #include "engine/ResizeEngine.h"
 #include "engine/SharpenFilter.h"
 #include "imaging/Graphics.h"
@@ -46,11 +48,15 @@ void RenderWorkingBitmap(ResizeJob& job, const BatchParameters& p) {
   const imaging::RectF dest{0, 0, DrawnSide(job.TargetWidth), DrawnSide(job.TargetHeight)};
   const imaging::RectF source{0, 0, static_cast<float>(job.Source->GetWidth()),
                               static_cast<float>(job.Source->GetHeight())};
+  // Sharpened as the draw finishes each row, while it is still in cache.
+  std::optional<RowSharpener> sharpener;
+  if (SharpeningDue(p)) {
+    sharpener.emplace(job.Work, p.work.SharpKernel, static_cast<std::uint8_t>(p.work.SharpDivisor & 0xFF),
+                      p.work.SharpBias);
+    graphics.SetRowCallback([&sharpener](int y) { sharpener->RowReady(y); });
+  }
   graphics.DrawImage(*job.Source, dest, source, imaging::Unit::Pixel, &attributes);
-
-  if (SharpeningDue(p))
-    job.Work = Convolve3x3(std::move(job.Work), p.work.SharpKernel, static_cast<std::uint8_t>(p.work.SharpDivisor & 0xFF),
-                           p.work.SharpBias);
+  if (sharpener) sharpener->Finish();
 }
 
 }  // namespace plendo::engine
