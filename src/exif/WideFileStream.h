@@ -1,7 +1,8 @@
 #pragma once
-// File access by path for the EXIF code. A POSIX descriptor stands in for the
-// Windows handle; paths go to the system unchanged (relative ones resolve
-// against the current folder).
+// File access by path for the EXIF code, over a POSIX descriptor; paths go
+// to the system unchanged (relative ones resolve against the current folder).
+// The open mode word keeps the sharing bits of the stream interface so that
+// callers state their intent, but the system has no share modes to apply.
 //
 // Open mode word (16 bits):
 //   bits 0-1  access: 0 read, 1 write, 2 read and write (3 is invalid)

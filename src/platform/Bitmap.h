@@ -1,7 +1,8 @@
 #pragma once
-// A raster with row access: the stand-in for the toolkit bitmaps of the
-// original (device-independent bitmaps with their rows, palettes for the
-// indexed formats). Rows are stored top to bottom, each padded to 4 bytes.
+// A raster with row access, the pixel store every layer shares: decoders fill
+// it, the resampler draws into it, the encoder and the preview read it. Rows
+// are stored top to bottom, each padded to 4 bytes; indexed formats carry a
+// palette.
 //
 //   Bgr24   3 bytes a pixel: blue, green, red
 //   Bgra32  4 bytes a pixel: blue, green, red, alpha (straight, not premultiplied)

@@ -1,6 +1,6 @@
 #pragma once
-// A drawing surface: the stand-in for the device context the preview paints
-// into. It is a 32-bit bitmap (blue, green, red, 0xFF per pixel, rows top to
+// The surface the preview decoders paint into, which the panel then puts on
+// screen. It is a 32-bit bitmap (blue, green, red, 0xFF per pixel, rows top to
 // bottom) with the few operations the preview decoders need. Every draw is
 // clipped to the surface, so a rectangle partly or wholly outside it is safe.
 //
