@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "preview/BitmapImage.h"
+#include "preview/GifImage.h"
 #include "preview/IconImage.h"
 #include "preview/JpegImage.h"
 #include "preview/Metafile.h"
@@ -43,6 +44,7 @@ const TFileFormatsList& FileFormats() {
   static const TFileFormatsList formats = [] {
     TFileFormatsList list;
     RegisterJpegFormats(list);
+    RegisterGifFormats(list);
     RegisterPngFormats(list);
     return list;
   }();

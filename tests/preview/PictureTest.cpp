@@ -2,6 +2,7 @@
 
 #include "platform/JpegError.h"
 #include "preview/BitmapImage.h"
+#include "preview/GifImage.h"
 #include "preview/IconImage.h"
 #include "preview/JpegImage.h"
 #include "preview/Metafile.h"
@@ -36,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Lookup{"Jpeg", GraphicClassOf<TJPEGImage>}, Lookup{"jPeG", GraphicClassOf<TJPEGImage>},
                     Lookup{"bmp", GraphicClassOf<TBitmap>}, Lookup{"BMP", GraphicClassOf<TBitmap>},
                     Lookup{"Ico", GraphicClassOf<TIcon>}, Lookup{"wMf", GraphicClassOf<TMetafile>},
-                    Lookup{"EMF", GraphicClassOf<TMetafile>}, Lookup{"tif", nullptr},
+                    Lookup{"EMF", GraphicClassOf<TMetafile>}, Lookup{"GiF", GraphicClassOf<TGIFImage>},
+                    Lookup{"tif", nullptr},
                     Lookup{"TIFF", nullptr}, Lookup{"", nullptr}, Lookup{".jpg", nullptr},
                     Lookup{"jpg ", nullptr}),
     [](const testing::TestParamInfo<Lookup>& info) { return "Case" + std::to_string(info.index); });
@@ -54,7 +56,7 @@ TEST(FileFormats, RegistrationIsLowerCasedAndTheLastEntryWins) {
 TEST(FileFormats, ProgramRegistryHoldsTheFormatsInStartUpOrder) {
   std::vector<std::string> order;
   for (const auto& entry : FileFormats().Entries()) order.push_back(entry.extension);
-  EXPECT_EQ(order, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg", "png"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg", "gif", "png"}));
 }
 
 struct UnknownName {

@@ -1,0 +1,183 @@
+#pragma once
+// The GIF preview decoder. Loading parses the whole file: header, colour
+// tables, extensions and every frame, each frame's image data LZW-decoded
+// into a buffer of colour indices. A frame becomes a bitmap (its indices with
+// its palette, and a mask of its transparent pixels) only when first drawn.
+//
+// Fatal problems raise GIFException (GifErrors.h); lesser ones go to the
+// warning handler, if any, and loading goes on.
+//
+// Frames are rendered with their palette as it stands: the screens we draw
+// on have more than 8 bits a pixel, where no dithering is ever asked for.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "preview/FileFormats.h"
+#include "preview/GifBlocks.h"
+#include "preview/GifExtensions.h"
+#include "preview/Graphic.h"
+
+namespace plendo::preview {
+
+class TGIFImage;
+
+// How an image is drawn; the bits of TGIFImage::DrawOptions.
+using TGIFDrawOptions = std::uint16_t;
+namespace gif_draw {
+inline constexpr TGIFDrawOptions AnimateOnThread = 1 << 0;
+inline constexpr TGIFDrawOptions HonourTransparency = 1 << 1;
+inline constexpr TGIFDrawOptions AnimateFrames = 1 << 2;
+inline constexpr TGIFDrawOptions RepeatAnimation = 1 << 3;
+inline constexpr TGIFDrawOptions RepeatForever = 1 << 4;
+inline constexpr TGIFDrawOptions CheckTargetValid = 1 << 5;
+inline constexpr TGIFDrawOptions PaintOnTarget = 1 << 6;
+inline constexpr TGIFDrawOptions ClearOnRestart = 1 << 7;
+inline constexpr TGIFDrawOptions TileImage = 1 << 8;
+inline constexpr TGIFDrawOptions DitherFrames = 1 << 9;
+inline constexpr TGIFDrawOptions DitherOnPaletteScreens = 1 << 10;
+inline constexpr TGIFDrawOptions kDefault = 0x068F;
+}  // namespace gif_draw
+
+// One frame: the extensions before it, its descriptor and local table, and
+// width x height colour indices, first row first. A frame made of
+// extensions only has no image and is empty.
+class TGIFSubImage {
+ public:
+  explicit TGIFSubImage(const TGIFImage& image) : image_(image) {}
+  TGIFSubImage(const TGIFSubImage&) = delete;
+  TGIFSubImage& operator=(const TGIFSubImage&) = delete;
+
+  // Reads the frame's extensions and, when one follows, its image.
+  void LoadFromReader(GifReader& in, GifLoadContext& context);
+
+  bool Empty() const { return Width() == 0 || Height() == 0; }
+  bool HasImage() const { return has_image_; }
+  const TGIFImageDescriptor& Descriptor() const { return descriptor_; }
+  int Left() const { return descriptor_.left; }
+  int Top() const { return descriptor_.top; }
+  int Width() const { return descriptor_.width; }
+  int Height() const { return descriptor_.height; }
+  bool Interlaced() const { return descriptor_.flags & kGifInterlacedFlag; }
+  const TGIFLocalColorMap& ColorMap() const { return color_map_; }
+  const TGIFExtensionList& Extensions() const { return extensions_; }
+  // The first graphic control extension of the frame, if any.
+  const TGIFGraphicControlExtension* GraphicControlExtension() const { return graphic_control_; }
+  bool Transparent() const { return transparent_; }
+  std::span<const std::uint8_t> Data() const { return data_; }
+
+  // The table the frame is drawn with: its own, else the global one, else
+  // the first frame's. Raises "No global or local color table defined" when
+  // there is none.
+  const TGIFColorMap& ActiveColorMap() const;
+
+  // The frame as an 8-bit bitmap with its palette, made at first use. For a
+  // transparent frame the mask is made with it, once.
+  const platform::Bitmap& GetBitmap();
+  // One bit a pixel, set where the frame is transparent; null when the frame
+  // is not transparent or no pixel has the transparent index. Valid after
+  // GetBitmap.
+  const platform::Bitmap* Mask() const { return mask_ ? &*mask_ : nullptr; }
+
+  // Where the frame lands when the logical screen is drawn into `rect`.
+  platform::Rect ScaleRect(const platform::Rect& rect) const;
+  // Draws the frame into `rect` as the logical screen would be drawn there,
+  // or, with `tile`, unscaled in every screen-sized cell of `rect`. With
+  // `transparent` the masked pixels leave the canvas as it is.
+  void Draw(platform::Canvas& canvas, const platform::Rect& rect, bool tile, bool transparent);
+
+ private:
+  void BuildMask();
+
+  const TGIFImage& image_;
+  TGIFImageDescriptor descriptor_;
+  bool has_image_ = false;
+  TGIFLocalColorMap color_map_;
+  TGIFExtensionList extensions_;
+  const TGIFGraphicControlExtension* graphic_control_ = nullptr;
+  bool transparent_ = false;
+  std::vector<std::uint8_t> data_;
+  std::optional<platform::Bitmap> bitmap_;
+  std::optional<platform::Bitmap> mask_;
+  bool mask_pending_ = true;
+};
+
+// The frames in file order.
+class TGIFImageList {
+ public:
+  int Count() const { return static_cast<int>(frames_.size()); }
+  TGIFSubImage& operator[](int i) { return *frames_[static_cast<std::size_t>(i)]; }
+  const TGIFSubImage& operator[](int i) const { return *frames_[static_cast<std::size_t>(i)]; }
+  void Add(std::unique_ptr<TGIFSubImage> frame) { frames_.push_back(std::move(frame)); }
+  void Clear() { frames_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TGIFSubImage>> frames_;
+};
+
+class TGIFImage : public TGraphic {
+ public:
+  // (sender, severity, message); every warning here has severity 1.
+  using TGIFWarningEvent = std::function<void(const void* sender, int severity, const std::string& message)>;
+
+  // Still images draw their frame at once. With more than one frame (and
+  // AnimateFrames) the animation painter takes over; until it runs, the
+  // first frame stands for the animation.
+  void Draw(platform::Canvas& canvas, const platform::Rect& rect) override;
+  bool GetEmpty() const override { return images_.Count() == 0; }
+  // The logical screen, grown to hold every frame.
+  int GetWidth() const override { return width_; }
+  int GetHeight() const override { return height_; }
+  bool GetTransparent() const override;
+  // Takes the rest of the stream; on an error the stream is put back where
+  // it stood and the image is left empty.
+  void LoadFromStream(std::istream& stream) override;
+  void LoadFromBytes(GifBytes bytes);
+  // Frees every frame, the tables and the caches.
+  void Clear();
+
+  const TGIFHeader& Header() const { return header_; }
+  const TGIFGlobalColorMap& GlobalColorMap() const { return header_.color_map; }
+  TGIFImageList& Images() { return images_; }
+  const TGIFImageList& Images() const { return images_; }
+
+  TGIFDrawOptions DrawOptions() const { return draw_options_; }
+  void SetDrawOptions(TGIFDrawOptions options) { draw_options_ = options; }
+  int AnimationSpeed() const { return animation_speed_; }  // percent
+  void SetAnimationSpeed(int percent) { animation_speed_ = percent; }
+  // Shown instead of the GIF's own background colour; none by default.
+  const std::optional<platform::Rgba>& BackgroundColor() const { return background_color_; }
+  void SetBackgroundColor(std::optional<platform::Rgba> colour) { background_color_ = colour; }
+  // The frame a still draw shows; -1 (the default) or an index past the
+  // frames shows frame 0.
+  int ForceFrame() const { return force_frame_; }
+  void SetForceFrame(int index) { force_frame_ = index; }
+
+  void SetOnWarning(TGIFWarningEvent handler) { on_warning_ = std::move(handler); }
+  void Warning(const void* sender, int severity, const std::string& message) const;
+
+ private:
+  void Parse(GifBytes bytes);
+  const TGIFSubImage* StillFrame() const;
+  TGIFSubImage* StillFrame();
+
+  TGIFHeader header_;
+  int width_ = 0, height_ = 0;
+  TGIFImageList images_;
+  TGIFDrawOptions draw_options_ = gif_draw::kDefault;
+  int animation_speed_ = 100;
+  std::optional<platform::Rgba> background_color_;
+  int force_frame_ = -1;
+  bool drawing_ = false;
+  TGIFWarningEvent on_warning_;
+};
+
+// Adds "gif".
+void RegisterGifFormats(TFileFormatsList& formats);
+
+}  // namespace plendo::preview
