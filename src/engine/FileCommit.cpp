@@ -43,11 +43,12 @@ void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) 
     return;
   }
   host_.SetSizeCaption(SizeCaption(c.source_width, c.source_height));
+  // Only a source that cannot be read leaves the read lamp lit.
+  host_.LightOff(Lamp::Read);
   if (c.size_missing) {
     host_.ShowMonitorMessage(kRed, kMsgNoSize);
     return;
   }
-  host_.LightOff(Lamp::Read);
   if (c.folder_missing) {
     host_.ShowMonitorMessage(kRed, kMsgNoFolder);
     return;

@@ -176,10 +176,18 @@ TEST_F(EngineTest, BitmapTooLargeForMemoryIsThatFilesFailureOnly) {
   EXPECT_FALSE(host.Lit(Lamp::Exif));
 }
 
-TEST_F(EngineTest, NegativeSizeIsRefused) {
+// Refused files say why and leave no lamp lit.
+TEST_F(EngineTest, NegativeSizeOrNoFolderIsRefused) {
   host.size_text = "-640";
   Convert(JpegSource("h.jpg", 20, 10));
   EXPECT_EQ(host.LastError(), kMsgNoSize);
+  EXPECT_FALSE(host.Lit(Lamp::Read));
+
+  host.size_text = "64";
+  host.wo_path.clear();
+  Convert(JpegSource("h.jpg", 20, 10));
+  EXPECT_EQ(host.LastError(), kMsgNoFolder);
+  EXPECT_FALSE(host.Lit(Lamp::Read));
   EXPECT_EQ(test::Listing(out), std::vector<std::string>{});
 }
 
