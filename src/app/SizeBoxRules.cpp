@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <utility>
 
 #include "settings/SizeList.h"
 
@@ -16,6 +17,12 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) 
     if (Lower(text[i]) != Lower(prefix[i])) return false;
   }
   return true;
+}
+
+SizeBoxKeyOutcome Reaction(SizeBoxAction action) { return {action, {}, -1}; }
+
+SizeBoxKeyOutcome Edit(SizeBoxText shown, int item = -1) {
+  return {SizeBoxAction::Edit, std::move(shown), item};
 }
 
 }  // namespace
@@ -45,6 +52,37 @@ std::optional<int> FindItemWithPrefix(const std::vector<std::string>& items,
     if (StartsWithIgnoringCase(items[i], prefix)) return static_cast<int>(i);
   }
   return std::nullopt;
+}
+
+SizeBoxKeyOutcome TypeIntoSizeBox(const SizeBoxText& now, char32_t key,
+                                  const std::vector<std::string>& items) {
+  switch (ClassifyGDotKey(key)) {
+    case GDotKey::Swallow:
+      return Reaction(SizeBoxAction::Nothing);
+    case GDotKey::Toggle:
+      return Reaction(SizeBoxAction::Toggle);
+    case GDotKey::Refuse:
+      return Reaction(SizeBoxAction::Beep);
+    case GDotKey::Pass:
+      break;
+  }
+  const bool highlighted = now.length > 0;
+  if (key == 8) {  // Backspace
+    if (!highlighted && now.start == 0) return Reaction(SizeBoxAction::Nothing);
+    const int from = highlighted ? now.start : now.start - 1;
+    const int count = highlighted ? now.length : 1;
+    return Edit({QString(now.text).remove(from, count), from, 0});
+  }
+  if (key < 32) return Reaction(SizeBoxAction::BoxOwn);
+
+  const QString typed(QChar(static_cast<char16_t>(key)));
+  const QString prefix = (highlighted ? now.text.left(now.start) : now.text) + typed;
+  if (const std::optional<int> item = FindItemWithPrefix(items, prefix.toStdString())) {
+    const QString whole = QString::fromStdString(items[static_cast<std::size_t>(*item)]);
+    const int typedLength = static_cast<int>(prefix.size());
+    return Edit({whole, typedLength, static_cast<int>(whole.size()) - typedLength}, *item);
+  }
+  return Edit({QString(now.text).replace(now.start, now.length, typed), now.start + 1, 0});
 }
 
 }  // namespace plendo::app

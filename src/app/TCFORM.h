@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsPanelRules.h"
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -50,22 +52,6 @@ struct SettingsPanelDialogs {
 };
 SettingsPanelDialogs DefaultSettingsPanelDialogs();
 
-// Where the panel opens when it does not keep its stored position: 120 below
-// and 100 right of the main panel, or as far above / left of it when that
-// would leave the virtual screen. Returns (left, top).
-QPoint DefaultSettingsPanelPosition(QPoint mainTopLeft, const QRect& virtualScreen,
-                                    QSize panelOuterSize);
-
-// The add and delete buttons for the text of the size edit box: a whole
-// number above 0, not yet (add) or already (delete) in the list, letter case
-// ignored. `canonical` is its plain decimal form (0100 -> 100, +5 -> 5).
-struct SizeEditState {
-  bool insertEnabled = false;
-  bool deleteEnabled = false;
-  std::string canonical;
-};
-SizeEditState EvaluateSizeEdit(const std::string& text, const std::vector<std::string>& items);
-
 class TCFORM : public QDialog {
   Q_OBJECT
  public:
@@ -89,7 +75,7 @@ class TCFORM : public QDialog {
 
   std::vector<std::string> SizeListItems() const;
 
-  // Controls, named as the panel's layout names them.
+  // The controls, by tab; public so the tests reach each one by name.
   QFrame* PBASE = nullptr;
   QTabWidget* PageBASE = nullptr;
   QPushButton* btOK = nullptr;

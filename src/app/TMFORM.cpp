@@ -4,25 +4,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
-#include <QTimer>
-#include <QUrl>
 #include <algorithm>
 #include <cstdio>
-#include <system_error>
 
-#include "app/PanelFonts.h"
+#include "app/PanelColours.h"
 #include "app/PathShortening.h"
 #include "app/PreviewWidget.h"
 #include "app/SizeBoxRules.h"
@@ -31,8 +22,7 @@
 #include "controls/TStatusLED.h"
 #include "engine/ResizeEngine.h"
 #include "platform/Beep.h"
-#include "platform/Exception.h"
-#include "platform/IniFile.h"
+#include "settings/SizeList.h"
 
 namespace plendo::app {
 namespace {
@@ -45,33 +35,6 @@ QString LabelText(const std::string& text) {
   QString q = Q(text);
   q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return q;
-}
-
-void SetTextColour(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::WindowText, colour);
-  w->setPalette(p);
-}
-
-void SetBackground(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Window, colour);
-  w->setPalette(p);
-  w->setAutoFillBackground(true);
-}
-
-QLabel* LampLabel(const char* text, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setFont(PanelFont(Face::Meiryo, 11));
-  label->adjustSize();
-  return label;
-}
-
-controls::TStatusLED* Lamp(const QColor& colour, QWidget* parent) {
-  auto* lamp = new controls::TStatusLED(parent);
-  lamp->SetColor(colour);
-  lamp->resize(22, 13);
-  return lamp;
 }
 
 // Lowest alpha the panel is shown with: the settings panel offers 50 to 255,
@@ -92,108 +55,6 @@ TMFORM::TMFORM(settings::SettingsLocation location, QWidget* parent)
 }
 
 TMFORM::~TMFORM() { FormDestroy(); }
-
-void TMFORM::CreateControls() {
-  // Pixel sizes as laid out at 96 pixels per inch; the panel does not scale.
-  setFixedSize(312, 213);
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowStaysOnTopHint);
-  setFont(PanelFont(Face::Gothic, 12));
-  setAcceptDrops(true);
-
-  WOBASE = new TPanelBase(this);
-  WOBASE->setGeometry(5, 4, 302, 27);
-  btWOUT = new QPushButton(QString::fromUtf8(kCaptionChooseFolder), WOBASE);
-  btWOUT->setGeometry(0, 1, 302, 26);
-  btWOUT->setFont(PanelFont(Face::Meiryo, 12));
-  connect(btWOUT, &QPushButton::clicked, this, &TMFORM::btWOUTClick);
-
-  MonitorBASE = new QFrame(this);
-  MonitorBASE->setGeometry(6, 40, 175, 166);
-  MonitorBASE->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  MonitorBASE->setLineWidth(1);
-  SetBackground(MonitorBASE, QColor(255, 255, 200));
-  Mess = new QLabel(MonitorBASE);
-  Mess->setGeometry(5, 56, 165, 49);
-  Mess->setAlignment(Qt::AlignCenter);
-  Mess->setFont(PanelFont(Face::Meiryo, 12, true));
-  SetTextColour(Mess, QColor(128, 128, 128));
-  // The preview lies over the message; an empty preview lets it show through.
-  IMG = new PreviewWidget(MonitorBASE);
-  IMG->setGeometry(1, 1, 173, 164);
-  IMG->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-  GSizeBox = new QGroupBox(QStringLiteral(" 変換サイズ "), this);
-  GSizeBox->setGeometry(189, 34, 118, 69);
-  GSizeBox->setFont(PanelFont(Face::Meiryo, 11));
-  GDot = new QComboBox(GSizeBox);
-  GDot->setGeometry(8, 19, 103, 20);
-  GDot->setFont(PanelFont(Face::Gothic, 12));
-  GDot->setEditable(true);
-  GDot->setInsertPolicy(QComboBox::NoInsert);
-  GDot->setMaxVisibleItems(20);
-  // Completion is the box's own (GDotKeyPress), not the toolkit's.
-  GDot->setCompleter(nullptr);
-  GDot->setAcceptDrops(false);
-  GDot->lineEdit()->setAcceptDrops(false);
-  GDot->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
-  GDot->setAttribute(Qt::WA_InputMethodEnabled, false);
-  GDot->installEventFilter(this);
-  GDot->lineEdit()->installEventFilter(this);
-  SetSizeItems(settings::DefaultSizeList());
-  SelectGDotItem(-1);
-  connect(GDot, &QComboBox::currentIndexChanged, this, [this] { GDotChange(); });
-  connect(GDot->lineEdit(), &QLineEdit::textEdited, this, [this] { GDotTextEdited(); });
-
-  RG1 = new QRadioButton(QStringLiteral("長"), GSizeBox);
-  RG1->setGeometry(6, 45, 33, 17);
-  RG2 = new QRadioButton(QStringLiteral("横"), GSizeBox);
-  RG2->setGeometry(42, 45, 33, 17);
-  RG3 = new QRadioButton(QStringLiteral("縦"), GSizeBox);
-  RG3->setGeometry(79, 45, 30, 17);
-  for (QRadioButton* rg : {RG1, RG2, RG3}) rg->setFont(PanelFont(Face::Meiryo, 11));
-  RG1->setChecked(true);
-
-  grStatus = new QGroupBox(QStringLiteral(" 処理状況 "), this);
-  grStatus->setGeometry(189, 107, 118, 66);
-  grStatus->setFont(PanelFont(Face::Meiryo, 11));
-  LbRead = LampLabel("R", grStatus);
-  RLED = Lamp(QColor(0, 255, 0), grStatus);
-  LbExif = LampLabel("E", grStatus);
-  ELED = Lamp(QColor(255, 255, 0), grStatus);
-  LbWOut = LampLabel("W", grStatus);
-  WLED = Lamp(QColor(255, 0, 0), grStatus);
-  ChangeLEDDisp(true);
-  SSize = new QLabel(grStatus);
-  SSize->setGeometry(8, 38, 102, 20);
-  SSize->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  SSize->setAlignment(Qt::AlignCenter);
-  SSize->setFont(PanelFont(Face::Gothic, 12));
-  SetBackground(SSize, Qt::white);
-
-  CSBASE = new TPanelBase(this);
-  CSBASE->setGeometry(189, 182, 56, 25);
-  btCUST = new QPushButton(QStringLiteral("設定"), CSBASE);
-  btCUST->setGeometry(0, 0, 56, 25);
-  btCUST->setFont(PanelFont(Face::Meiryo, 12));
-  btCUST->setEnabled(false);
-  connect(btCUST, &QPushButton::clicked, this, &TMFORM::btCUSTClick);
-
-  btTERM = new QPushButton(QString::fromUtf8(engine::kCaptionEnd), this);
-  btTERM->setGeometry(251, 182, 56, 25);
-  btTERM->setFont(PanelFont(Face::Meiryo, 12));
-  connect(btTERM, &QPushButton::clicked, this, &TMFORM::btTERMClick);
-
-  PMenu = new QMenu(this);
-  N1 = PMenu->addAction(QStringLiteral("保存フォルダを指定して出力"));
-  N2 = PMenu->addAction(QStringLiteral("元画像と同じフォルダに出力"));
-  connect(N1, &QAction::triggered, this, &TMFORM::SelectWOutFolder);
-  connect(N2, &QAction::triggered, this, &TMFORM::SetWOutSameFolder);
-
-  setTabOrder(btTERM, btWOUT);
-  btTERM->setFocus();
-}
 
 void TMFORM::FormCreate() {
   QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));
@@ -381,139 +242,6 @@ void TMFORM::ChangeLEDDisp(bool show) {
   WLED->move(writeLamp, 19);
 }
 
-// --- the size box ------------------------------------------------------------
-
-std::vector<std::string> TMFORM::SizeItems() const {
-  std::vector<std::string> items;
-  items.reserve(static_cast<std::size_t>(GDot->count()));
-  for (int i = 0; i < GDot->count(); ++i) items.push_back(S(GDot->itemText(i)));
-  return items;
-}
-
-void TMFORM::SetSizeItems(const std::vector<std::string>& items) {
-  const QSignalBlocker block(GDot);
-  const QString text = GDot->currentText();
-  GDot->clear();
-  if (items.empty() || items.front() != settings::kActualSizeItem)
-    GDot->addItem(QString::fromUtf8(settings::kActualSizeItem));
-  for (const std::string& item : items) GDot->addItem(Q(item));
-  GDot->setCurrentIndex(-1);
-  GDot->setEditText(text);
-}
-
-int TMFORM::SizeIndex() const { return GDot->currentIndex(); }
-
-void TMFORM::SetSizeIndex(int index) {
-  SelectGDotItem(index);
-  GDotChange();
-}
-
-void TMFORM::SelectGDotItem(int index) {
-  const QSignalBlocker block(GDot);
-  if (index < 0 || index >= GDot->count()) index = -1;
-  GDot->setCurrentIndex(index);
-  if (index < 0) GDot->setEditText(QString());
-}
-
-void TMFORM::SetGDotTypedText(const QString& text, int selectFrom, int selectLength) {
-  const QSignalBlocker block(GDot);
-  const QSignalBlocker blockEdit(GDot->lineEdit());
-  GDot->setCurrentIndex(-1);
-  GDot->setEditText(text);
-  if (selectLength > 0)
-    GDot->lineEdit()->setSelection(selectFrom, selectLength);
-  else
-    GDot->lineEdit()->setCursorPosition(selectFrom);
-}
-
-// Any other edit (paste, cut, Delete): the text no longer stands for an item.
-void TMFORM::GDotTextEdited() {
-  QLineEdit* edit = GDot->lineEdit();
-  if (GDot->currentIndex() >= 0 && edit->text() != GDot->itemText(GDot->currentIndex()))
-    SetGDotTypedText(edit->text(), edit->cursorPosition(), 0);
-  GDotChange();
-}
-
-void TMFORM::GDotChange() {
-  if (CheckGDotSizeSetOK()) CheckWOPathSetOK();
-}
-
-void TMFORM::GDotDblClick() {
-  const int index = SizeIndex();
-  if (index > 0) {
-    settings_.SaveGSize = index;
-    SelectGDotItem(0);
-  } else {
-    SelectGDotItem(settings_.SaveGSize);
-  }
-  GDotChange();
-}
-
-bool TMFORM::GDotKeyPress(char32_t ch) {
-  switch (ClassifyGDotKey(ch)) {
-    case GDotKey::Swallow:
-      return true;
-    case GDotKey::Toggle:
-      GDotDblClick();
-      return true;
-    case GDotKey::Refuse:
-      platform::Beep();
-      return true;
-    case GDotKey::Pass:
-      break;
-  }
-  QLineEdit* edit = GDot->lineEdit();
-  const QString text = edit->text();
-  const bool selected = edit->hasSelectedText();
-  const int start = selected ? edit->selectionStart() : edit->cursorPosition();
-  const int length = selected ? static_cast<int>(edit->selectedText().size()) : 0;
-
-  if (ch == 8) {  // Backspace: the highlighted part, or the character before
-    if (!selected && start == 0) return true;
-    const int from = selected ? start : start - 1;
-    const int count = selected ? length : 1;
-    SetGDotTypedText(QString(text).remove(from, count), from, 0);
-    GDotChange();
-    return true;
-  }
-  if (ch < 32) return false;  // editing keys and clipboard shortcuts
-
-  const QString typed = QString(QChar(static_cast<char16_t>(ch)));
-  // The text typed so far: up to the highlighted part, or all of it.
-  const QString prefix = (selected ? text.left(start) : text) + typed;
-  if (const auto item = FindItemWithPrefix(SizeItems(), S(prefix))) {
-    SelectGDotItem(*item);
-    GDot->lineEdit()->setSelection(static_cast<int>(prefix.size()),
-                                   static_cast<int>(GDot->itemText(*item).size() - prefix.size()));
-    GDotChange();
-    return true;
-  }
-  SetGDotTypedText(QString(text).replace(start, length, typed), start + 1, 0);
-  GDotChange();
-  return true;
-}
-
-bool TMFORM::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == GDot || watched == GDot->lineEdit()) {
-    if (event->type() == QEvent::KeyPress) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return GDotKeyPress(13);
-      if (key->key() == Qt::Key_Backspace) return GDotKeyPress(8);
-      const QString text = key->text();
-      // Keys without a character (arrows, Delete, F-keys) are the box's own.
-      if (text.isEmpty() || key->key() == Qt::Key_Delete) return false;
-      const char32_t ch = text.toUcs4().value(0);
-      if (ch == 127) return false;
-      return GDotKeyPress(ch);
-    }
-    if (event->type() == QEvent::MouseButtonDblClick) {
-      GDotDblClick();
-      return true;
-    }
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 // --- end button, window --------------------------------------------------------
 
 void TMFORM::btTERMClick() {
@@ -592,71 +320,6 @@ void TMFORM::SetWOutSameFolder() {
   settings_.OutOrigDir = true;
   if (CheckWOPathSetOK()) CheckGDotSizeSetOK();
   btTERM->setFocus();
-}
-
-// --- drops ---------------------------------------------------------------------
-
-bool TMFORM::AcceptsDrops() const { return !dropQueued_ && !engine_->InBatch(); }
-
-namespace {
-
-std::vector<std::filesystem::path> LocalFiles(const QMimeData* mime) {
-  std::vector<std::filesystem::path> paths;
-  if (!mime || !mime->hasUrls()) return paths;
-  for (const QUrl& url : mime->urls()) {
-    if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
-  }
-  return paths;
-}
-
-}  // namespace
-
-void TMFORM::dragEnterEvent(QDragEnterEvent* event) {
-  if (AcceptsDrops() && !LocalFiles(event->mimeData()).empty())
-    event->acceptProposedAction();
-  else
-    event->ignore();
-}
-
-void TMFORM::dragMoveEvent(QDragMoveEvent* event) {
-  if (AcceptsDrops())
-    event->acceptProposedAction();
-  else
-    event->ignore();
-}
-
-void TMFORM::dropEvent(QDropEvent* event) {
-  std::vector<std::filesystem::path> items = LocalFiles(event->mimeData());
-  if (!AcceptsDrops() || items.empty()) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-  // The batch starts after the drop has returned, so the file manager that
-  // started the drag is never held waiting for it.
-  dropQueued_ = true;
-  QTimer::singleShot(0, this, [this, items = std::move(items)] {
-    dropQueued_ = false;
-    WMDropFiles(items);
-  });
-}
-
-void TMFORM::WMDropFiles(const std::vector<std::filesystem::path>& items) {
-  if (engine_->InBatch()) return;  // one batch at a time
-  if (!CheckWOPathSetOK()) return;
-  if (!CheckGDotSizeSetOK()) return;
-  std::error_code ec;
-  if (!settings_.OutOrigDir && !std::filesystem::is_directory(WOPath_, ec)) {
-    ShowMonitorMessage(engine::kRed, kMsgFolderMissing);
-    return;
-  }
-  try {
-    engine_->XQTDropFiles(items);
-  } catch (const std::exception& e) {
-    // The engine has already put the buttons back; say what stopped the batch.
-    ShowMonitorMessage(engine::kRed, e.what());
-  }
-  if (closeAfterBatch_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 }  // namespace plendo::app

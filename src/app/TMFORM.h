@@ -34,6 +34,8 @@ namespace plendo::app {
 
 class PreviewWidget;
 class TPanelBase;
+struct SizeBoxKeyOutcome;
+struct SizeBoxText;
 
 // Texts of the panel.
 inline constexpr char kAppTitleAtStart[] = "画像一括サイズ変換 「Plendo」 for Windows";
@@ -119,7 +121,7 @@ class TMFORM : public QWidget, public engine::PanelHost {
   // What FormDestroy writes besides the settings record.
   settings::MainPanelSettings PanelSettings() const;
 
-  // Controls, named as the panel's description names them.
+  // The controls; public so the settings panel and the tests reach them by name.
   TPanelBase* WOBASE = nullptr;
   QPushButton* btWOUT = nullptr;
   QFrame* MonitorBASE = nullptr;
@@ -154,6 +156,12 @@ class TMFORM : public QWidget, public engine::PanelHost {
 
  private:
   void CreateControls();
+  void CreateFolderButton();  // WOBASE, btWOUT
+  void CreateMonitor();       // MonitorBASE, Mess, IMG
+  void CreateSizeBox();       // GSizeBox, GDot, RG1..RG3
+  void CreateStatusRow();     // grStatus, the lamps, SSize
+  void CreateButtons();       // CSBASE, btCUST, btTERM
+  void CreateFolderMenu();    // btWOUT's menu PMenu
   void FormCreate();
   void FormDestroy();
   void ApplyStartSettings(const settings::StartSettings& start);
@@ -162,6 +170,9 @@ class TMFORM : public QWidget, public engine::PanelHost {
   // item selected, as typing leaves it.
   void SelectGDotItem(int index);
   void SetGDotTypedText(const QString& text, int selectFrom, int selectLength);
+  // What the size box shows now, and showing what a typed key made of it.
+  SizeBoxText GDotText() const;
+  void ShowGDotEdit(const SizeBoxKeyOutcome& edit);
   void GDotTextEdited();
   void ApplyOpacity(bool translucent);
 

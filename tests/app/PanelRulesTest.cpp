@@ -115,5 +115,46 @@ TEST(SizeBoxRulesTest, PrefixFindsTheFirstItemInListOrder) {
   EXPECT_EQ(FindItemWithPrefix({"Ab", "aB"}, "ab"), 0);
 }
 
+// Each row: the box's text and highlight (start, length; length 0 puts the
+// cursor at start), the key typed, and what the box shows afterwards.
+TEST(SizeBoxRulesTest, KeysEditTheTextAndTheHighlight) {
+  using A = SizeBoxAction;
+  struct Row {
+    const char* text; int start, length; char32_t key;
+    A action; const char* shown; int shownStart, shownLength, item;
+  };
+  const std::vector<std::string> items = {"原寸", "24", "30", "36", "100", "128"};
+  const Row rows[] = {
+      {"", 0, 0, U'3', A::Edit, "30", 1, 1, 2},          // completes, rest highlighted
+      {"30", 1, 1, U'6', A::Edit, "36", 2, 0, 3},        // replaces the highlight
+      {"30", 1, 1, U'5', A::Edit, "35", 2, 0, -1},       // no item: typed as it is
+      {"36", 2, 0, U'1', A::Edit, "361", 3, 0, -1},
+      {"36", 1, 0, U'5', A::Edit, "356", 2, 0, -1},      // inserted at the cursor
+      {"128", 0, 3, U'1', A::Edit, "100", 1, 2, 4},      // first item in list order
+      {"1", 1, 0, U'2', A::Edit, "128", 2, 1, 5},
+      {"原寸", 2, 0, U'3', A::Edit, "原寸3", 3, 0, -1},  // positions in UTF-16 units
+      {"30", 1, 1, 8, A::Edit, "3", 1, 0, -1},           // Backspace: the highlight
+      {"36", 2, 0, 8, A::Edit, "3", 1, 0, -1},           // or the character before
+      {"36", 1, 0, 8, A::Edit, "6", 0, 0, -1},
+      {"36", 0, 0, 8, A::Nothing, "", 0, 0, -1},
+      {"36", 2, 0, 13, A::Nothing, "", 0, 0, -1},
+      {"36", 2, 0, U' ', A::Toggle, "", 0, 0, -1},
+      {"36", 2, 0, U'a', A::Beep, "", 0, 0, -1},
+      {"36", 2, 0, 22, A::BoxOwn, "", 0, 0, -1},         // Ctrl+V: the edit line pastes
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.text) + " @" + std::to_string(r.start) + "+" +
+                 std::to_string(r.length) + " key " + std::to_string(r.key));
+    const SizeBoxKeyOutcome out =
+        TypeIntoSizeBox({QString::fromUtf8(r.text), r.start, r.length}, r.key, items);
+    EXPECT_EQ(out.action, r.action);
+    if (r.action != A::Edit) continue;
+    EXPECT_EQ(out.shown.text.toStdString(), r.shown);
+    EXPECT_EQ(out.shown.start, r.shownStart);
+    EXPECT_EQ(out.shown.length, r.shownLength);
+    EXPECT_EQ(out.item, r.item);
+  }
+}
+
 }  // namespace
 }  // namespace plendo::app

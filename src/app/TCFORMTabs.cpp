@@ -1,0 +1,214 @@
+// Builds the settings panel's window, its buttons and its five tabs, one
+// builder per tab. Every control gets its fixed place here; FormCreate then
+// fills them from the settings.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include "app/PanelColours.h"
+#include "app/PanelFonts.h"
+#include "app/RadioGroup.h"
+#include "app/TCFORM.h"
+#include "controls/TNumEdit.h"
+
+namespace plendo::app {
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+const QColor kNavy(0, 0, 128);
+const QColor kAboutBackground(255, 255, 200);
+
+QCheckBox* CheckBox(const char* caption, QWidget* parent, int left, int top, int width = 0,
+                    int height = 0) {
+  auto* box = new QCheckBox(U(caption), parent);
+  if (width > 0)
+    box->setGeometry(left, top, width, height);
+  else {
+    box->adjustSize();
+    box->move(left, top);
+  }
+  return box;
+}
+
+QLabel* NavyLabel(const QString& text, QWidget* parent, int left, int top) {
+  auto* label = new QLabel(text, parent);
+  SetTextColour(label, kNavy);
+  label->adjustSize();
+  label->move(left, top);
+  return label;
+}
+
+// A panel with a raised edge inside a lowered one.
+QFrame* InsetPanel(QWidget* parent, const QRect& geometry) {
+  auto* frame = new QFrame(parent);
+  frame->setGeometry(geometry);
+  frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  frame->setLineWidth(1);
+  return frame;
+}
+
+}  // namespace
+
+void TCFORM::CreateControls() {
+  // Pixel sizes as laid out at 96 pixels per inch; the panel does not scale.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+  setFixedSize(312, 213);
+  setWindowTitle(U(kSettingsCaption));
+  setFont(PanelFont(Face::Gothic, 12));
+
+  PBASE = new QFrame(this);
+  PBASE->setGeometry(0, 0, 312, 179);
+  PageBASE = new QTabWidget(PBASE);
+  PageBASE->setGeometry(0, 0, 312, 179);
+  // Five tabs share 312 pixels: tight tabs, never scroll arrows.
+  PageBASE->setUsesScrollButtons(false);
+  PageBASE->tabBar()->setFont(PanelFont(Face::Gothic, 11));
+  PageBASE->addTab(CreateModePage(), QStringLiteral("動作モード"));
+  PageBASE->addTab(CreateCorrectionPage(), QStringLiteral("画質補正"));
+  PageBASE->addTab(CreateOutputPage(), QStringLiteral("出力設定"));
+  PageBASE->addTab(CreateDisplayPage(), QStringLiteral("表示"));
+  PageBASE->addTab(CreateAboutPage(), QStringLiteral(" (ＭＶ)"));
+
+  btOK = new QPushButton(QStringLiteral("確定"), this);
+  btOK->setGeometry(190, 185, 56, 25);
+  btCancel = new QPushButton(QStringLiteral("中止"), this);
+  btCancel->setGeometry(253, 185, 56, 25);
+  connect(btOK, &QPushButton::clicked, this, &TCFORM::btOKClick);
+  connect(btCancel, &QPushButton::clicked, this, &TCFORM::btCancelClick);
+  SaveLocate = CheckBox("この設定パネルの位置を保存する", this, 10, 192, 165, 14);
+  SaveLocate->setFont(PanelFont(Face::Gothic, 9));
+  btCancel->setFocus();
+}
+
+QWidget* TCFORM::CreateModePage() {
+  auto* page = new QWidget;
+  XQTALL = CheckBox("ＡＬＬ：画像種類を限定せず「可能な限り」変換する", page, 7, 6, 291, 17);
+  XQTEXT = CheckBox("ＥＸＴ：画像の種類を「拡張子で選別」して変換する", page, 7, 28, 292, 13);
+  EXTGroup = new RadioGroup(QString(),
+                            {"BMP (*.bmp)", "JPEG (*.jpg / *.jpeg)", "GIF (*.gif)", "PNG (*.png)",
+                             "TIFF (*.tif / *.tiff)", "WMF (*.wmf)", "EMF (*.emf)", "ICON (*.ico)"},
+                            2, page);
+  EXTGroup->setGeometry(4, 43, 296, 102);
+  EXTGroup->setEnabled(false);
+  connect(XQTALL, &QCheckBox::toggled, this, &TCFORM::XQTALLClick);
+  connect(XQTEXT, &QCheckBox::toggled, this, &TCFORM::XQTEXTClick);
+  return page;
+}
+
+QWidget* TCFORM::CreateCorrectionPage() {
+  auto* page = new QWidget;
+  GammaGroup = new RadioGroup(QStringLiteral(" ガンマ補正 "),
+                              {"無し", "標準", "やや濃く", "濃く"}, 4, page);
+  GammaGroup->setGeometry(4, 2, 297, 40);
+  SharpGroup = new RadioGroup(QStringLiteral(" シャープネス "),
+                              {"無し", "標準", "やや強く", "強く"}, 4, page);
+  SharpGroup->setGeometry(4, 46, 297, 40);
+  EffectGroup = InsetPanel(page, {4, 95, 297, 50});
+  AddGSMark = CheckBox("画質補正したファイル名をＧＳマーク付きで区別する", EffectGroup, 7, 8);
+  EffectOFF = CheckBox("原寸モードの時だけ 画質補正を自動的にオフにする", EffectGroup, 7, 28);
+  return page;
+}
+
+QWidget* TCFORM::CreateOutputPage() {
+  auto* page = new QWidget;
+  SizeGroup = new QGroupBox(QStringLiteral(" 変換サイズの追加と削除 "), page);
+  SizeGroup->setGeometry(4, 1, 296, 46);
+  SizeList = new QComboBox(SizeGroup);
+  SizeList->setGeometry(8, 19, 81, 20);
+  SizeList->setMaxVisibleItems(20);
+  NumEdit = new controls::TNumEdit(SizeGroup);
+  NumEdit->setGeometry(95, 19, 95, 20);
+  btINS = new QPushButton(QStringLiteral("追加"), SizeGroup);
+  btINS->setGeometry(197, 17, 43, 22);
+  btDEL = new QPushButton(QStringLiteral("削除"), SizeGroup);
+  btDEL->setGeometry(245, 17, 43, 22);
+  // Only a user's choice copies the item into the edit box.
+  connect(SizeList, &QComboBox::activated, this, &TCFORM::SizeListChange);
+  connect(NumEdit, &QLineEdit::textChanged, this, &TCFORM::NumEditChange);
+  connect(btINS, &QPushButton::clicked, this, &TCFORM::btINSClick);
+  connect(btDEL, &QPushButton::clicked, this, &TCFORM::btDELClick);
+  for (QPushButton* b : {btINS, btDEL}) b->setAutoDefault(false);
+
+  JPGGroup = new RadioGroup(QStringLiteral(" 出力画像の拡張子 "),
+                            {".jpg", ".jpeg", ".JPG", ".JPEG"}, 4, page);
+  JPGGroup->setGeometry(4, 50, 296, 40);
+  GroupBox1 = new QGroupBox(QStringLiteral(" JPEG "), page);
+  GroupBox1->setGeometry(5, 91, 172, 54);
+  CopyExif = CheckBox("Exif 情報があればコピーする", GroupBox1, 8, 16);
+  Progress = CheckBox("プログレッシブ JPEG を出力", GroupBox1, 8, 33);
+  OverWrite = new RadioGroup(QStringLiteral(" 同名変換出力 "), {"スキップ", "強制上書き"}, 1, page);
+  OverWrite->setGeometry(186, 91, 114, 54);
+  return page;
+}
+
+QWidget* TCFORM::CreateDisplayPage() {
+  auto* page = new QWidget;
+  DISPGroup = new QGroupBox(QStringLiteral(" 表示オプション "), page);
+  DISPGroup->setGeometry(4, 2, 296, 58);
+  cbXQTDisp = CheckBox("リサイズ処理中も、ボタンラベルを淡色表示しない", DISPGroup, 8, 18);
+  cbStayTop = CheckBox("Plendo のパネルを 常に画面の最前面に表示する", DISPGroup, 8, 36);
+  AlphaType = new RadioGroup(QStringLiteral(" パネルの透明化 "),
+                             {"透明化しない", "非アクティブ時", "常に透明化"}, 3, page);
+  AlphaType->setGeometry(3, 64, 297, 44);
+  AlphaType->SetOnClick([this] { AlphaTypeClick(); });
+  AlphaBASE = InsetPanel(page, {3, 113, 297, 32});
+  AlphaLabel = new QLabel(QStringLiteral("透明度"), AlphaBASE);
+  AlphaLabel->setGeometry(8, 9, 84, 14);
+  AlphaUpDown = new QSlider(Qt::Horizontal, AlphaBASE);
+  AlphaUpDown->setGeometry(92, 3, 198, 22);
+  AlphaUpDown->setRange(50, 255);
+  AlphaUpDown->setValue(150);
+  AlphaUpDown->setSingleStep(10);
+  AlphaUpDown->setPageStep(5);
+  AlphaUpDown->setTickInterval(10);
+  AlphaUpDown->setTickPosition(QSlider::TicksAbove);
+  AlphaUpDown->setToolTip(QStringLiteral("このスライダーを左右に動かすと「透明度」が調整できます"));
+  connect(AlphaUpDown, &QSlider::valueChanged, this, &TCFORM::AlphaUpDownChange);
+  return page;
+}
+
+QWidget* TCFORM::CreateAboutPage() {
+  auto* page = new QWidget;
+  CPanel = new QFrame(page);
+  CPanel->setGeometry(2, 3, 299, 144);
+  CPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  CPanel->setLineWidth(2);
+  SetBackground(CPanel, kAboutBackground);
+
+  IconImage = new QLabel(CPanel);
+  IconImage->setGeometry(35, 21, 32, 32);
+  QIcon icon = QApplication::windowIcon();
+  if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_DesktopIcon);
+  IconImage->setPixmap(icon.pixmap(32, 32));
+
+  Software = NavyLabel(QStringLiteral("画像一括サイズ変換"), CPanel, 120, 20);
+  SoftName = NavyLabel(QStringLiteral("「Ｐｌｅｎｄｏ」"), CPanel, 78, 37);
+  SoftName->setFont(PanelFont(Face::Gothic, 12, true));
+  SoftName->adjustSize();
+  VersionLabel = NavyLabel(QString(), CPanel, 186, 38);
+  Notice = NavyLabel(QStringLiteral("Copyright (C) 2009-2026  Plendo Project"), CPanel, 16, 67);
+
+  SupportPage = NavyLabel(QStringLiteral("<< Plendo サポートページを開く >>"), CPanel, 53, 94);
+  Twitter = NavyLabel(U(kSocialHandle), CPanel, 79, 114);
+  for (QLabel* link : {SupportPage, Twitter}) {
+    QFont f = link->font();
+    f.setUnderline(true);
+    link->setFont(f);
+    link->adjustSize();
+    link->setCursor(Qt::PointingHandCursor);  // the hand while the mouse is over it
+    link->installEventFilter(this);
+  }
+  return page;
+}
+
+}  // namespace plendo::app

@@ -1,0 +1,79 @@
+// Files dropped on the main panel: the drag is accepted for local files while
+// no batch runs, and the batch starts once the drop has returned.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <system_error>
+
+#include "app/TMFORM.h"
+#include "engine/ResizeEngine.h"
+
+namespace plendo::app {
+
+bool TMFORM::AcceptsDrops() const { return !dropQueued_ && !engine_->InBatch(); }
+
+namespace {
+
+std::vector<std::filesystem::path> LocalFiles(const QMimeData* mime) {
+  std::vector<std::filesystem::path> paths;
+  if (!mime || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
+  }
+  return paths;
+}
+
+}  // namespace
+
+void TMFORM::dragEnterEvent(QDragEnterEvent* event) {
+  if (AcceptsDrops() && !LocalFiles(event->mimeData()).empty())
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TMFORM::dragMoveEvent(QDragMoveEvent* event) {
+  if (AcceptsDrops())
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TMFORM::dropEvent(QDropEvent* event) {
+  std::vector<std::filesystem::path> items = LocalFiles(event->mimeData());
+  if (!AcceptsDrops() || items.empty()) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  // The batch starts after the drop has returned, so the file manager that
+  // started the drag is never held waiting for it.
+  dropQueued_ = true;
+  QTimer::singleShot(0, this, [this, items = std::move(items)] {
+    dropQueued_ = false;
+    WMDropFiles(items);
+  });
+}
+
+void TMFORM::WMDropFiles(const std::vector<std::filesystem::path>& items) {
+  if (engine_->InBatch()) return;  // one batch at a time
+  if (!CheckWOPathSetOK()) return;
+  if (!CheckGDotSizeSetOK()) return;
+  std::error_code ec;
+  if (!settings_.OutOrigDir && !std::filesystem::is_directory(WOPath_, ec)) {
+    ShowMonitorMessage(engine::kRed, kMsgFolderMissing);
+    return;
+  }
+  try {
+    engine_->XQTDropFiles(items);
+  } catch (const std::exception& e) {
+    // The engine has already put the buttons back; say what stopped the batch.
+    ShowMonitorMessage(engine::kRed, e.what());
+  }
+  if (closeAfterBatch_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+
+}  // namespace plendo::app
