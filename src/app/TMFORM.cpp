@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,7 +55,15 @@ TMFORM::TMFORM(settings::SettingsLocation location, QWidget* parent)
   FormCreate();
 }
 
-TMFORM::~TMFORM() { FormDestroy(); }
+TMFORM::~TMFORM() {
+  FormDestroy();
+  // Deleting the children moves the focus out of the size box, whose combo
+  // box may then pick the item matching its text; neither that nor a change
+  // of the application's state may reach this half-destroyed panel.
+  QObject::disconnect(qApp, nullptr, this, nullptr);
+  GDot->disconnect(this);
+  GDot->lineEdit()->disconnect(this);
+}
 
 void TMFORM::FormCreate() {
   QCoreApplication::setApplicationName(QString::fromUtf8(kAppTitle));

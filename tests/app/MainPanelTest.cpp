@@ -315,5 +315,16 @@ TEST_F(MainPanelTest, EndButtonClosesThePanelWhenIdle) {
   EXPECT_FALSE(f.isVisible());
 }
 
+TEST_F(MainPanelTest, ClosingWithTheFocusInTheSizeBoxEndsCleanly) {
+  app::TMFORM& f = OpenReady();
+  f.show();
+  f.activateWindow();
+  f.GDot->lineEdit()->setFocus();
+  QGuiApplication::clipboard()->setText("640");
+  f.GDot->lineEdit()->paste();  // a typed text that matches an item
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  Close();  // the focus leaving the box must not reach the panel being destroyed
+}
+
 }  // namespace
 }  // namespace plendo::test
