@@ -8,7 +8,7 @@
 #include "engine/SharpenFilter.h"
 #include "imaging/Graphics.h"
 #include "imaging/JpegDecoder.h"
-#include "platform/JpegEncoder.h"
+#include "codecs/JpegEncoder.h"
 
 namespace plendo {
 namespace {
@@ -51,7 +51,7 @@ engine::Kernel3x3 SharpenKernel() {
 
 // Argument: the scale denominator, 1 (whole), 2, 4 or 8.
 void BM_DecodeJpeg6000x4000(benchmark::State& state) {
-  const std::vector<std::uint8_t> jpeg = platform::EncodeJpeg(Photo(), {.quality = 90});
+  const std::vector<std::uint8_t> jpeg = codecs::EncodeJpeg(Photo(), {.quality = 90});
   const int scale = static_cast<int>(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(imaging::DecodeJpeg(jpeg, scale));
   state.counters["file_MB"] = jpeg.size() / 1e6;
@@ -116,7 +116,7 @@ BENCHMARK(BM_Sharpen1920x1280)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_Encode1920x1280(benchmark::State& state) {
   const Bitmap picture = MakePhoto(1920, 1280);
-  for (auto _ : state) benchmark::DoNotOptimize(platform::EncodeJpeg(picture, {.quality = 70}));
+  for (auto _ : state) benchmark::DoNotOptimize(codecs::EncodeJpeg(picture, {.quality = 70}));
 }
 BENCHMARK(BM_Encode1920x1280)->Unit(benchmark::kMillisecond);
 

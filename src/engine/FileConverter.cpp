@@ -16,7 +16,7 @@
 #include "imaging/JpegDecoder.h"
 #include "platform/BitmapError.h"
 #include "platform/FileBytes.h"
-#include "platform/JpegEncoder.h"
+#include "codecs/JpegEncoder.h"
 
 namespace plendo::engine {
 namespace {
@@ -192,11 +192,11 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
 
 void FileConverter::EncodeWithExif(const platform::Bitmap& work, exif::TExifInfo& exif,
                                    FileConversion& result) const {
-  platform::JpegEncodeOptions options;
+  codecs::JpegEncodeOptions options;
   // Only the low byte of Compress counts (300 is 44); libjpeg turns 0 into 1.
   options.quality = static_cast<std::uint8_t>(p_.settings.Compress & 0xFF);
   options.progressive = p_.settings.Progress;
-  result.bytes = platform::EncodeJpeg(work, options);
+  result.bytes = codecs::EncodeJpeg(work, options);
   result.render = RenderOutcome::Ready;
   if (!result.exif_lamp) return;
   // A block that cannot go in leaves the JPEG as encoded; the write step

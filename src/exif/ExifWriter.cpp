@@ -14,7 +14,7 @@
 #include "exif/ExifThumbnail.h"
 #include "exif/FileReplace.h"
 #include "exif/WideFileStream.h"
-#include "platform/JpegEncoder.h"
+#include "codecs/JpegEncoder.h"
 
 namespace plendo::exif {
 namespace {
@@ -65,7 +65,7 @@ std::vector<std::uint8_t> TExifInfo::MakeThumbnail(TStream& stream) {
   std::vector<std::uint8_t> jpeg(static_cast<std::size_t>(stream.Size()));
   stream.ReadBuffer(jpeg.data(), jpeg.size());
   const platform::Bitmap thumbnail = DecodeJpegThumbnail(jpeg.data(), jpeg.size());
-  return platform::EncodeJpeg(thumbnail, {kThumbnailQuality, false});
+  return codecs::EncodeJpeg(thumbnail, {kThumbnailQuality, false});
 }
 
 bool TExifInfo::WriteExifTo(const std::filesystem::path& file_name, bool with_thumbnail) {
@@ -85,7 +85,7 @@ std::vector<std::uint8_t> TExifInfo::InsertExifInto(std::span<const std::uint8_t
   std::vector<std::uint8_t> thumbnail;
   if (with_thumbnail) {
     try {
-      thumbnail = platform::EncodeJpeg(DecodeJpegThumbnail(bytes.data(), bytes.size()), {kThumbnailQuality, false});
+      thumbnail = codecs::EncodeJpeg(DecodeJpegThumbnail(bytes.data(), bytes.size()), {kThumbnailQuality, false});
     } catch (...) {
       thumbnail.clear();
     }

@@ -6,9 +6,9 @@
 #include "imaging/JpegDecoder.h"
 #include "imaging/PngDecoder.h"
 #include "imaging/TiffDecoder.h"
-#include "platform/BmpReader.h"
+#include "codecs/BmpReader.h"
 #include "platform/FileBytes.h"
-#include "platform/IcoReader.h"
+#include "codecs/IcoReader.h"
 
 namespace plendo::imaging {
 
@@ -18,8 +18,8 @@ platform::Bitmap DecodeImage(std::span<const std::uint8_t> bytes) {
     case ImageFormat::Png: return DecodePng(bytes);
     case ImageFormat::Gif: return DecodeGif(bytes);
     case ImageFormat::Tiff: return DecodeTiff(bytes);
-    case ImageFormat::Bmp: return platform::DecodeBmp(bytes);
-    case ImageFormat::Ico: return platform::DecodeIco(bytes, DecodePng);
+    case ImageFormat::Bmp: return codecs::DecodeBmp(bytes);
+    case ImageFormat::Ico: return codecs::DecodeIco(bytes, DecodePng);
     case ImageFormat::Wmf:
     case ImageFormat::Emf: throw DecodeError("metafiles are not decoded");
     case ImageFormat::Unknown: break;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/IcoReader.h"
+#include "codecs/IcoReader.h"
 
 namespace plendo::imaging {
 namespace {
@@ -37,7 +37,7 @@ ImageFormat DetectFormat(std::span<const std::uint8_t> bytes) {
   if (StartsWith(bytes, 0, kPlaceableWmf, 4) || StartsWith(bytes, 0, kWmfMemory, 4) ||
       StartsWith(bytes, 0, kWmfDisk, 4))
     return ImageFormat::Wmf;
-  if (platform::LooksLikeIco(bytes)) return ImageFormat::Ico;
+  if (codecs::LooksLikeIco(bytes)) return ImageFormat::Ico;
   return ImageFormat::Unknown;
 }
 

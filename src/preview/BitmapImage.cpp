@@ -1,12 +1,12 @@
 #include "preview/BitmapImage.h"
 
-#include "platform/BmpReader.h"
+#include "codecs/BmpReader.h"
 #include "preview/StreamBytes.h"
 
 namespace plendo::preview {
 
 void TBitmap::LoadFromStream(std::istream& stream) {
-  bitmap_ = platform::DecodeBmp(ReadRemaining(stream));
+  bitmap_ = codecs::DecodeBmp(ReadRemaining(stream));
   Changed();
 }
 

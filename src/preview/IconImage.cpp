@@ -1,6 +1,6 @@
 #include "preview/IconImage.h"
 
-#include "platform/IcoReader.h"
+#include "codecs/IcoReader.h"
 #include "preview/StreamBytes.h"
 
 namespace plendo::preview {
@@ -8,7 +8,7 @@ namespace plendo::preview {
 void TIcon::LoadFromStream(std::istream& stream) {
   // No PNG decoder in the preview yet: PNG entries are passed over and the
   // best DIB entry is shown; an icon of PNG entries only fails to load.
-  bitmap_ = platform::DecodeIco(ReadRemaining(stream), platform::PngBytesDecoder{});
+  bitmap_ = codecs::DecodeIco(ReadRemaining(stream), codecs::PngBytesDecoder{});
   Changed();
 }
 

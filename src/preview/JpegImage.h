@@ -4,7 +4,7 @@
 // smoothing, 24 bits a pixel (a greyscale file: 8 bits, quantised to 236
 // greys) and keeps the bitmap for every later draw.
 //
-// Fatal libjpeg errors raise platform::EJPEG ("JPEG エラー #<code>"), at load
+// Fatal libjpeg errors raise codecs::EJPEG ("JPEG エラー #<code>"), at load
 // for the header, at the first draw for the image data. Warnings are dropped,
 // so a file cut off inside its data shows what was decoded.
 #include <cstdint>

@@ -10,7 +10,7 @@
 
 #include "engine/ResizeEngine.h"
 #include "platform/Bitmap.h"
-#include "platform/JpegEncoder.h"
+#include "codecs/JpegEncoder.h"
 #include "support/HeadlessPanelHost.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
@@ -32,7 +32,7 @@ inline platform::Bitmap SolidBitmap(int width, int height, platform::Rgba colour
 
 inline void WriteJpegSource(const std::filesystem::path& path, int width, int height,
                             platform::Rgba colour = {200, 120, 40, 255}) {
-  WriteBytes(path, platform::EncodeJpeg(SolidBitmap(width, height, colour), {95, false}));
+  WriteBytes(path, codecs::EncodeJpeg(SolidBitmap(width, height, colour), {95, false}));
 }
 
 

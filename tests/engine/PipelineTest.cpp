@@ -238,7 +238,7 @@ class Effects : public EngineTest, public ::testing::WithParamInterface<EffectsC
     platform::Bitmap b = test::SolidBitmap(32, 16, {40, 90, 160, 255});
     for (int y = 0; y < 16; ++y)
       for (int x = 16; x < 32; ++x) std::fill_n(b.Row(y) + x * 3, 3, std::uint8_t{220});
-    test::WriteBytes(in / "edges.jpg", platform::EncodeJpeg(b, {100, false}));
+    test::WriteBytes(in / "edges.jpg", codecs::EncodeJpeg(b, {100, false}));
     return in / "edges.jpg";
   }
   fs::path source = EdgeSource();

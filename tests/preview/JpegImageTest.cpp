@@ -6,7 +6,7 @@
 #include "platform/BitmapError.h"
 #include <jerror.h>
 
-#include "platform/JpegError.h"
+#include "codecs/JpegError.h"
 #include "preview/JpegImage.h"
 #include "preview/JpegSamples.h"
 
@@ -70,12 +70,12 @@ TEST(JpegImage, PngBytesFailInTheHeader) {
   try {
     Load(image, png);
     FAIL();
-  } catch (const platform::EJPEG& e) {
+  } catch (const codecs::EJPEG& e) {
     EXPECT_EQ(e.Code(), JERR_NO_SOI);
     EXPECT_EQ(e.Message(), "JPEG エラー #" + std::to_string(JERR_NO_SOI));
   }
   EXPECT_TRUE(image.GetEmpty());
-  EXPECT_THROW(Load(image, {}), platform::EJPEG);
+  EXPECT_THROW(Load(image, {}), codecs::EJPEG);
 }
 
 // Cuts the file halfway between its first scan header and its end.
@@ -104,7 +104,7 @@ TEST(JpegImage, CutOffHeaderFailsAtLoad) {
   auto bytes = test::SolidJpeg(64, 64, {20, 200, 40, 255});
   bytes.resize(40);
   TJPEGImage image;
-  EXPECT_THROW(Load(image, bytes), platform::EJPEG);
+  EXPECT_THROW(Load(image, bytes), codecs::EJPEG);
 }
 
 TEST(JpegImage, AbsurdSizeFailsAtDrawBeforeDecoding) {
@@ -132,7 +132,7 @@ TEST(JpegImage, DamagedDataDrawsOrFailsWithTheJpegError) {
       try {
         Load(image, bytes);
         image.Draw(canvas, canvas.ClientRect());
-      } catch (const platform::EJPEG&) {
+      } catch (const codecs::EJPEG&) {
       }
     }
   }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/JpegError.h"
+#include "codecs/JpegError.h"
 #include "preview/BitmapImage.h"
 #include "preview/GifImage.h"
 #include "preview/IconImage.h"

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "platform/Bitmap.h"
-#include "platform/JpegEncoder.h"
+#include "codecs/JpegEncoder.h"
 
 namespace plendo::test {
 namespace {
@@ -189,7 +189,7 @@ Bytes PlainJpeg(int width, int height, std::uint8_t r, std::uint8_t g, std::uint
       row[x * 3 + 2] = r;
     }
   }
-  return platform::EncodeJpeg(bitmap, {75, false});
+  return codecs::EncodeJpeg(bitmap, {75, false});
 }
 
 Bytes CameraMakerNote() {

@@ -12,7 +12,7 @@
 #include <png.h>
 #include <tiffio.h>
 
-#include "platform/JpegError.h"
+#include "codecs/JpegError.h"
 #include "support/TestFiles.h"
 
 namespace plendo::test {
@@ -162,8 +162,8 @@ double MeanChannelDifference(const Bitmap& a, const Bitmap& b) {
 
 Bytes WriteJpeg(const Bitmap& bitmap, const JpegOptions& options) {
   jpeg_compress_struct cinfo{};
-  platform::JpegErrorManager err;
-  cinfo.err = platform::InstallJpegErrorManager(err);
+  codecs::JpegErrorManager err;
+  cinfo.err = codecs::InstallJpegErrorManager(err);
   jpeg_create_compress(&cinfo);
   CompressGuard guard{&cinfo};
   unsigned char* buffer = nullptr;
@@ -171,7 +171,7 @@ Bytes WriteJpeg(const Bitmap& bitmap, const JpegOptions& options) {
   std::vector<std::uint8_t> row(static_cast<std::size_t>(bitmap.Width()) * 4);
   if (setjmp(err.jump)) {
     std::free(buffer);
-    throw platform::EJPEG(err.code);
+    throw codecs::EJPEG(err.code);
   }
   jpeg_mem_dest(&cinfo, &buffer, &size);
   cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());

@@ -8,7 +8,7 @@
 
 #include "platform/Bitmap.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
 
 struct JpegEncodeOptions {
   int quality = 75;
@@ -17,6 +17,6 @@ struct JpegEncodeOptions {
 
 // `bitmap` may be any format; other formats than Bgr24 are converted to it
 // first.
-std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, const JpegEncodeOptions& options);
+std::vector<std::uint8_t> EncodeJpeg(const platform::Bitmap& bitmap, const JpegEncodeOptions& options);
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

@@ -1,11 +1,14 @@
-#include "platform/JpegEncoder.h"
+#include "codecs/JpegEncoder.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/JpegError.h"
+#include "codecs/JpegError.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
+
+using platform::Bitmap;
+using platform::PixelFormat;
 namespace {
 
 // Compresses `bgr` (24-bit) into the memory buffer libjpeg allocates. The
@@ -60,4 +63,4 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, const JpegEncodeOptio
   return out;
 }
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

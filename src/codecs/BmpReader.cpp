@@ -1,4 +1,4 @@
-#include "platform/BmpReader.h"
+#include "codecs/BmpReader.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,13 @@
 #include <cstring>
 #include <vector>
 
-namespace plendo::platform {
+#include "codecs/ByteReader.h"
+
+namespace plendo::codecs {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+using platform::Rgba;
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
@@ -20,12 +26,7 @@ enum Compression : std::uint32_t {
   kAlphaBitFields = 6,
 };
 
-std::uint16_t U16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
-std::uint32_t U32(Bytes b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-std::int32_t I32(Bytes b, std::size_t at) { return static_cast<std::int32_t>(U32(b, at)); }
+std::int32_t I32(Bytes b, std::size_t at) { return static_cast<std::int32_t>(ReadU32LE(b, at)); }
 
 [[noreturn]] void Fail(const char* why) { throw BmpError(std::string("BMP: ") + why); }
 
@@ -53,30 +54,30 @@ struct DibHeader {
 DibHeader ParseDibHeader(Bytes dib, bool icon) {
   if (dib.size() < 4) Fail("header cut off");
   DibHeader h;
-  h.size = U32(dib, 0);
+  h.size = ReadU32LE(dib, 0);
   if (h.size != 12 && (h.size < 16 || h.size > 1024)) Fail("unknown header size");
   if (dib.size() < h.size) Fail("header cut off");
   long long height = 0;
   if (h.size == 12) {
     h.core = true;
-    h.width = U16(dib, 4);
-    height = U16(dib, 6);
-    h.bpp = U16(dib, 10);
+    h.width = ReadU16LE(dib, 4);
+    height = ReadU16LE(dib, 6);
+    h.bpp = ReadU16LE(dib, 10);
   } else {
     std::array<std::uint8_t, 64> padded{};  // an OS/2 2.x header may be as short as 16 bytes
     std::memcpy(padded.data(), dib.data(), std::min<std::size_t>(h.size, padded.size()));
     const Bytes f(padded);
     h.width = I32(f, 4);
     height = I32(f, 8);
-    h.bpp = U16(f, 14);
-    h.compression = U32(f, 16);
-    h.colors_used = U32(f, 32);
+    h.bpp = ReadU16LE(f, 14);
+    h.compression = ReadU32LE(f, 16);
+    h.colors_used = ReadU32LE(f, 32);
     const bool windows = h.size == 40 || h.size == 52 || h.size == 56 || h.size == 108 || h.size == 124;
     // OS/2 2.x numbers its own compressions 3 (Huffman) and 4 (RLE24).
     if (!windows && h.compression >= 3) Fail("unsupported OS/2 compression");
     if (h.size >= 52) {
-      for (int i = 0; i < 3; ++i) h.masks[i] = U32(f, 40 + 4 * i);
-      if (h.size >= 56) h.masks[3] = U32(f, 52);
+      for (int i = 0; i < 3; ++i) h.masks[i] = ReadU32LE(f, 40 + 4 * i);
+      if (h.size >= 56) h.masks[3] = ReadU32LE(f, 52);
     }
   }
   if (icon) height /= 2;
@@ -109,7 +110,7 @@ DibHeader ParseDibHeader(Bytes dib, bool icon) {
         const std::size_t count = h.compression == kAlphaBitFields ? 4 : 3;
         if (dib.size() < h.size + 4 * count) Fail("masks cut off");
         h.masks = {};
-        for (std::size_t i = 0; i < count; ++i) h.masks[i] = U32(dib, h.size + 4 * i);
+        for (std::size_t i = 0; i < count; ++i) h.masks[i] = ReadU32LE(dib, h.size + 4 * i);
         h.palette_at += 4 * count;
       } else if (h.compression == kBitFields && h.size < 56) {
         h.masks[3] = 0;
@@ -302,7 +303,7 @@ Bitmap DecodeDib(const DibHeader& h, Bytes dib, std::size_t pixel_offset) {
 // pixel data from the start of the file. The DIB follows.
 Bitmap DecodeBmp(Bytes bytes) {
   if (bytes.size() < 14 + 12 || bytes[0] != 'B' || bytes[1] != 'M') Fail("not a BMP file");
-  const std::uint32_t offset = U32(bytes, 10);
+  const std::uint32_t offset = ReadU32LE(bytes, 10);
   const Bytes dib = bytes.subspan(14);
   const DibHeader h = ParseDibHeader(dib, false);
   if (offset < 14 + h.palette_at || offset > bytes.size()) Fail("bad pixel data offset");
@@ -342,14 +343,14 @@ Bitmap DecodeIconDib(Bytes bytes) {
 
 bool ReadDibSummary(Bytes dib, DibSummary& summary) {
   if (dib.size() < 16) return false;
-  const std::uint32_t size = U32(dib, 0);
+  const std::uint32_t size = ReadU32LE(dib, 0);
   if (size == 12) {
-    summary = {U16(dib, 4), U16(dib, 6), U16(dib, 10)};
+    summary = {ReadU16LE(dib, 4), ReadU16LE(dib, 6), ReadU16LE(dib, 10)};
     return true;
   }
   if (size < 16 || dib.size() < 16) return false;
-  summary = {I32(dib, 4), I32(dib, 8), U16(dib, 14)};
+  summary = {I32(dib, 4), I32(dib, 8), ReadU16LE(dib, 14)};
   return true;
 }
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

@@ -2,12 +2,16 @@
 // alpha, RLE skips and damaged data.
 #include <gtest/gtest.h>
 
-#include "platform/BmpReader.h"
+#include "codecs/BmpReader.h"
 #include "platform/BitmapError.h"
 #include "support/TestImages.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
 namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+using platform::Rgba;
 
 using test::Bytes;
 
@@ -117,8 +121,8 @@ TEST(BmpReaderTest, PixelDataCutOffIsRefused) {
 
 TEST(BmpReaderTest, HugeClaimWithLittleDataIsRefused) {
   EXPECT_THROW(DecodeBmp(MakeBmp(30000, -30000, 24, 0, {}, Bytes(1000))), BmpError);
-  EXPECT_THROW(DecodeBmp(MakeBmp(70000, 70000, 8, 1, {}, Bytes(1000))), BitmapTooLarge);
+  EXPECT_THROW(DecodeBmp(MakeBmp(70000, 70000, 8, 1, {}, Bytes(1000))), platform::BitmapTooLarge);
 }
 
 }  // namespace
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

@@ -1,11 +1,15 @@
 // The icon container: which entry is shown, masks, PNG entries.
 #include <gtest/gtest.h>
 
-#include "platform/IcoReader.h"
+#include "codecs/IcoReader.h"
 #include "support/TestImages.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
 namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+using platform::Rgba;
 
 using test::Bytes;
 
@@ -53,4 +57,4 @@ TEST(IcoReaderTest, DirectoryPointingOutsideTheFileIsRefused) {
 }
 
 }  // namespace
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

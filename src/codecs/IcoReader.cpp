@@ -1,21 +1,21 @@
-#include "platform/IcoReader.h"
+#include "codecs/IcoReader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "platform/BmpReader.h"
+#include "codecs/BmpReader.h"
+#include "codecs/ByteReader.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+using platform::Rgba;
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-std::uint16_t U16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
-std::uint32_t U32(Bytes b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
 
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
@@ -53,18 +53,18 @@ bool DescribeEntry(Entry& e) {
 // u16 planes (cursor: hot x), u16 bit count (cursor: hot y), u32 bytes,
 // u32 offset of the entry's data from the start of the file.
 bool LooksLikeIco(Bytes bytes) {
-  return bytes.size() >= 6 && U16(bytes, 0) == 0 && (U16(bytes, 2) == 1 || U16(bytes, 2) == 2) && U16(bytes, 4) > 0;
+  return bytes.size() >= 6 && ReadU16LE(bytes, 0) == 0 && (ReadU16LE(bytes, 2) == 1 || ReadU16LE(bytes, 2) == 2) && ReadU16LE(bytes, 4) > 0;
 }
 
 Bitmap DecodeIco(Bytes bytes, const PngBytesDecoder& decode_png) {
   if (!LooksLikeIco(bytes)) throw IcoError("ICO: not an icon file");
-  const std::size_t count = U16(bytes, 4);
+  const std::size_t count = ReadU16LE(bytes, 4);
   std::vector<Entry> entries;
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t at = 6 + 16 * i;
     if (at + 16 > bytes.size()) break;
-    const std::uint32_t size = U32(bytes, at + 8);
-    const std::uint32_t offset = U32(bytes, at + 12);
+    const std::uint32_t size = ReadU32LE(bytes, at + 8);
+    const std::uint32_t offset = ReadU32LE(bytes, at + 12);
     if (offset >= bytes.size()) continue;
     // An entry running past the end keeps what is there; its decoder decides.
     Entry e;
@@ -90,4 +90,4 @@ Bitmap DecodeIco(Bytes bytes, const PngBytesDecoder& decode_png) {
   throw IcoError("ICO: no entry could be decoded");
 }
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

@@ -1,8 +1,8 @@
-#include "platform/JpegError.h"
+#include "codecs/JpegError.h"
 
 #include <string>
 
-namespace plendo::platform {
+namespace plendo::codecs {
 namespace {
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
@@ -26,4 +26,4 @@ jpeg_error_mgr* InstallJpegErrorManager(JpegErrorManager& manager) {
 
 EJPEG::EJPEG(int code) : Exception("JPEG エラー #" + std::to_string(code)), code_(code) {}
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

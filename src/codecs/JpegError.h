@@ -16,7 +16,7 @@
 
 #include "platform/Exception.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
 
 struct JpegErrorManager {
   jpeg_error_mgr pub{};
@@ -36,4 +36,4 @@ class EJPEG : public Exception {
   int code_;
 };
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

@@ -9,14 +9,14 @@
 #include "platform/Bitmap.h"
 #include "platform/Exception.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
 
 class IcoError : public Exception {
  public:
   using Exception::Exception;
 };
 
-using PngBytesDecoder = std::function<Bitmap(std::span<const std::uint8_t>)>;
+using PngBytesDecoder = std::function<platform::Bitmap(std::span<const std::uint8_t>)>;
 
 // True when the bytes start like an icon (or cursor) directory.
 bool LooksLikeIco(std::span<const std::uint8_t> bytes);
@@ -25,6 +25,6 @@ bool LooksLikeIco(std::span<const std::uint8_t> bytes);
 // highest colour depth, the largest (a PNG entry counts as 32 bits). Output
 // is Bgra32 for DIB entries, whatever `decode_png` returns for PNG entries.
 // Throws IcoError (or the entry decoder's error) when nothing can be decoded.
-Bitmap DecodeIco(std::span<const std::uint8_t> bytes, const PngBytesDecoder& decode_png);
+platform::Bitmap DecodeIco(std::span<const std::uint8_t> bytes, const PngBytesDecoder& decode_png);
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

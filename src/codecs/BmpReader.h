@@ -16,7 +16,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exception.h"
 
-namespace plendo::platform {
+namespace plendo::codecs {
 
 class BmpError : public Exception {
  public:
@@ -25,12 +25,12 @@ class BmpError : public Exception {
 
 // A whole .bmp file, starting with "BM". Throws BmpError for damaged or
 // unsupported data, BitmapTooLarge above the pixel buffer limit.
-Bitmap DecodeBmp(std::span<const std::uint8_t> bytes);
+platform::Bitmap DecodeBmp(std::span<const std::uint8_t> bytes);
 
 // The device-independent bitmap of an icon entry: a header whose height counts
 // the colour rows and the 1-bit AND mask rows together, the palette, the
 // colour rows, then the mask. Always Bgra32.
-Bitmap DecodeIconDib(std::span<const std::uint8_t> bytes);
+platform::Bitmap DecodeIconDib(std::span<const std::uint8_t> bytes);
 
 // Width, height and bits per pixel of a DIB header, for choosing among icon
 // entries without decoding them. False when the header cannot be read.
@@ -41,4 +41,4 @@ struct DibSummary {
 };
 bool ReadDibSummary(std::span<const std::uint8_t> dib, DibSummary& summary);
 
-}  // namespace plendo::platform
+}  // namespace plendo::codecs

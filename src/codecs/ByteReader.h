@@ -1,0 +1,19 @@
+#pragma once
+// Little-endian numbers in a byte buffer, as BMP, ICO and GIF store them.
+// The caller has checked that the bytes are there.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace plendo::codecs {
+
+inline std::uint16_t ReadU16LE(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+inline std::uint32_t ReadU32LE(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+}  // namespace plendo::codecs
