@@ -1,9 +1,10 @@
 #pragma once
-// The imaging object layer: decode any source by path, draw it scaled with
-// high-quality bicubic resampling and gamma. Wrapper names follow the object
-// layer the engine was written against; no operation throws: a source that
-// cannot be decoded has width and height 0, and a draw that cannot run leaves
-// the target as it was.
+// The imaging objects the engine draws with: a decoded source, the drawing
+// surface on the working bitmap, and the attributes of a draw (gamma, the
+// mirrored edges). The modes are set in the engine's order and kept, though
+// every draw uses the one high-quality bicubic resampler. No operation
+// throws: a source that cannot be decoded has width and height 0, and a draw
+// that cannot run leaves the target as it was.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -12,7 +13,7 @@
 
 namespace plendo::imaging {
 
-// Numbered as the object layer the engine was written against numbers them.
+// Why a source could not be decoded.
 enum class Status {
   Ok = 0,
   GenericError = 1,
