@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "engine/BatchParameters.h"
 #include "settings/SizeList.h"
 
 namespace plendo::app {
@@ -35,14 +36,7 @@ GDotKey ClassifyGDotKey(char32_t ch) {
 }
 
 bool IsUsableSizeText(const std::string& text) {
-  if (text == settings::kActualSizeItem) return true;
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;  // no sign, no blanks: a negative size is none
-  }
-  std::int32_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc{} && end == text.data() + text.size() && value > 0;
+  return engine::ParseSizeChoice(text == settings::kActualSizeItem, text).Valid();
 }
 
 std::optional<int> FindItemWithPrefix(const std::vector<std::string>& items,

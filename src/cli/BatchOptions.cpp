@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "engine/BatchParameters.h"
+
 namespace plendo::cli {
 namespace {
 
@@ -49,10 +51,9 @@ struct CommandLine {
 
 void AddPanelOptions(CommandLine& c) {
   c.values["--size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
-    // Digits only, as the size box takes them; the text becomes part of the names.
-    ParseNumber(opt, v, 1, 2147483647);
-    if (v.find_first_not_of("0123456789") != std::string::npos)
-      throw UsageError(opt + " wants a whole number of pixels, not '" + v + "'");
+    // As the size box takes it; the text becomes part of the names.
+    if (!engine::ParseSizeChoice(false, v).Valid())
+      throw UsageError(opt + " wants a whole number of pixels from 1 to 2147483647, not '" + v + "'");
     o.size_text = v;
   };
   c.flags["--actual-size"] = [](BatchOptions& o) { o.size_text = kActualSizeText; };

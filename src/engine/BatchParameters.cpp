@@ -1,23 +1,17 @@
 #include "engine/BatchParameters.h"
 
 #include <charconv>
-#include <climits>
+#include <cstdint>
 #include <system_error>
 
 namespace plendo::engine {
 
 SizeChoice ParseSizeChoice(bool actual, const std::string& text) {
   SizeChoice choice{actual, 0, text};
-  if (actual || text.empty()) return choice;
-  long long value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ptr != end) return choice;
-  if (ec == std::errc::result_out_of_range) {
-    if (text[0] != '-') choice.pixels = LLONG_MAX;
-  } else if (ec == std::errc() && value > 0) {
-    choice.pixels = value;
-  }
+  if (actual || text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return choice;
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec == std::errc() && end == text.data() + text.size() && value > 0) choice.pixels = value;
   return choice;
 }
 

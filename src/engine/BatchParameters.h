@@ -14,15 +14,15 @@ namespace plendo::engine {
 // The size box's choice, parsed once per batch.
 struct SizeChoice {
   bool actual = false;   // 原寸: every source keeps its own size
-  long long pixels = 0;  // the chosen side's length; 0 when the text is no usable number
+  long long pixels = 0;  // the chosen side's length; 0 when the text is no usable size
   std::string text;      // exactly as shown: it goes into the output names
 
   bool Valid() const { return actual || pixels > 0; }
 };
 
-// A number too long for any integer reads as the largest one, so it is
-// refused later as too large rather than as missing; a negative number, text
-// that is not a number, or 0 give an invalid choice.
+// The one rule for a size, wherever it comes from (the size box, the settings
+// file, the command line): 原寸, or digits only (no sign, no blanks) making a
+// 32-bit number above 0. Anything else is an invalid choice.
 SizeChoice ParseSizeChoice(bool actual, const std::string& text);
 
 struct BatchParameters {
