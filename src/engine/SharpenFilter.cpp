@@ -5,16 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-// The row loop is built a second time for AVX2 on x86-64 and picked at load
-// time; other machines get the portable build only.
-#if defined(__x86_64__) && defined(__ELF__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define PLENDO_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#endif
-#endif
-#ifndef PLENDO_VECTOR_CLONES
-#define PLENDO_VECTOR_CLONES
-#endif
+#include "platform/VectorClones.h"
 
 namespace plendo::engine {
 namespace {

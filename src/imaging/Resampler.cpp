@@ -7,17 +7,7 @@
 #include <vector>
 
 #include "imaging/ResampleWeights.h"
-
-// The passes are built a second time for AVX2 with FMA on x86-64 and picked
-// at load time; other machines get the portable build only.
-#if defined(__x86_64__) && defined(__ELF__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define PLENDO_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#endif
-#endif
-#ifndef PLENDO_VECTOR_CLONES
-#define PLENDO_VECTOR_CLONES
-#endif
+#include "platform/VectorClones.h"
 
 namespace plendo::imaging {
 namespace {
@@ -95,38 +85,47 @@ using Floats8 = float __attribute__((vector_size(32)));
 // plain loop with a few vector instructions, vector elements one at a time.
 constexpr int kTapGroup = 16;
 
+// Running sums of one strip of 32 values, in four registers.
+struct Strip {
+  Floats8 a0{}, a1{}, a2{}, a3{};
+
+  inline __attribute__((always_inline)) void Load(const float* from) {
+    std::memcpy(&a0, from, sizeof a0);
+    std::memcpy(&a1, from + 8, sizeof a1);
+    std::memcpy(&a2, from + 16, sizeof a2);
+    std::memcpy(&a3, from + 24, sizeof a3);
+  }
+  inline __attribute__((always_inline)) void AddWeighted(const float* values, float w) {
+    Strip v;
+    v.Load(values);
+    a0 += w * v.a0;
+    a1 += w * v.a1;
+    a2 += w * v.a2;
+    a3 += w * v.a3;
+  }
+  inline __attribute__((always_inline)) void Store(float* to) const {
+    std::memcpy(to, &a0, sizeof a0);
+    std::memcpy(to + 8, &a1, sizeof a1);
+    std::memcpy(to + 16, &a2, sizeof a2);
+    std::memcpy(to + 24, &a3, sizeof a3);
+  }
+};
+
 inline __attribute__((always_inline)) void VerticalStrips(const std::uint8_t* const* rows, const float* weights,
                                                           int taps, std::size_t length, float* __restrict out) {
   for (int g = 0; g < taps; g += kTapGroup) {
     const int g_end = std::min(taps, g + kTapGroup);
     std::size_t i = 0;
     for (; i + 32 <= length; i += 32) {
-      Floats8 a0{}, a1{}, a2{}, a3{};
-      if (g > 0) {
-        std::memcpy(&a0, out + i, sizeof a0);
-        std::memcpy(&a1, out + i + 8, sizeof a1);
-        std::memcpy(&a2, out + i + 16, sizeof a2);
-        std::memcpy(&a3, out + i + 24, sizeof a3);
-      }
+      Strip sums;
+      if (g > 0) sums.Load(out + i);
       for (int k = g; k < g_end; ++k) {
         const std::uint8_t* r = rows[k] + i;
         float strip[32];
         for (int j = 0; j < 32; ++j) strip[j] = static_cast<float>(r[j]);
-        Floats8 v0, v1, v2, v3;
-        std::memcpy(&v0, strip, sizeof v0);
-        std::memcpy(&v1, strip + 8, sizeof v1);
-        std::memcpy(&v2, strip + 16, sizeof v2);
-        std::memcpy(&v3, strip + 24, sizeof v3);
-        const float w = weights[k];
-        a0 += w * v0;
-        a1 += w * v1;
-        a2 += w * v2;
-        a3 += w * v3;
+        sums.AddWeighted(strip, weights[k]);
       }
-      std::memcpy(out + i, &a0, sizeof a0);
-      std::memcpy(out + i + 8, &a1, sizeof a1);
-      std::memcpy(out + i + 16, &a2, sizeof a2);
-      std::memcpy(out + i + 24, &a3, sizeof a3);
+      sums.Store(out + i);
     }
     for (; i < length; ++i) {
       float acc = g > 0 ? out[i] : 0.0f;
@@ -141,24 +140,9 @@ inline __attribute__((always_inline)) void VerticalStrips(const float* const* ro
                                                           std::size_t length, float* __restrict out) {
   std::size_t i = 0;
   for (; i + 32 <= length; i += 32) {
-    Floats8 a0{}, a1{}, a2{}, a3{};
-    for (int k = 0; k < taps; ++k) {
-      const float* r = rows[k] + i;
-      Floats8 v0, v1, v2, v3;
-      std::memcpy(&v0, r, sizeof v0);
-      std::memcpy(&v1, r + 8, sizeof v1);
-      std::memcpy(&v2, r + 16, sizeof v2);
-      std::memcpy(&v3, r + 24, sizeof v3);
-      const float w = weights[k];
-      a0 += w * v0;
-      a1 += w * v1;
-      a2 += w * v2;
-      a3 += w * v3;
-    }
-    std::memcpy(out + i, &a0, sizeof a0);
-    std::memcpy(out + i + 8, &a1, sizeof a1);
-    std::memcpy(out + i + 16, &a2, sizeof a2);
-    std::memcpy(out + i + 24, &a3, sizeof a3);
+    Strip sums;
+    for (int k = 0; k < taps; ++k) sums.AddWeighted(rows[k] + i, weights[k]);
+    sums.Store(out + i);
   }
   for (; i < length; ++i) {
     float acc = 0.0f;
