@@ -44,6 +44,12 @@ void PreviewWidget::LoadFromFile(const std::filesystem::path& path) {
   update();
 }
 
+void PreviewWidget::ShowGraphic(std::unique_ptr<preview::TGraphic> graphic) {
+  picture_.SetGraphic(std::move(graphic));
+  paint_failed_ = false;
+  update();
+}
+
 void PreviewWidget::Clear() {
   picture_.Clear();
   paint_failed_ = false;

@@ -27,6 +27,8 @@ class PreviewWidget : public QWidget {
   // any failure (unknown extension, open error, decoder error) and keeps the
   // graphic shown before. Call repaint() afterwards to show it at once.
   void LoadFromFile(const std::filesystem::path& path);
+  // Shows a graphic already loaded (and prepared) elsewhere.
+  void ShowGraphic(std::unique_ptr<preview::TGraphic> graphic);
   // Frees the graphic; the widget turns transparent again.
   void Clear();
 

@@ -164,8 +164,11 @@ void TMFORM::SetSizeCaption(const std::string& text) {
   SSize->repaint();
 }
 
-void TMFORM::LoadPreview(const std::filesystem::path& path) {
-  IMG->LoadFromFile(path);
+void TMFORM::LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) {
+  if (prepared)
+    IMG->ShowGraphic(std::move(prepared));
+  else
+    IMG->LoadFromFile(path);
   IMG->repaint();
 }
 

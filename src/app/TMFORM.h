@@ -75,7 +75,8 @@ class TMFORM : public QWidget, public engine::PanelHost {
   void LightOff(engine::Lamp lamp) override;
   void SetLampStatus(engine::Lamp lamp, bool on) override;
   void SetSizeCaption(const std::string& text) override;
-  void LoadPreview(const std::filesystem::path& path) override;
+  void LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) override;
+  bool WantsPreview() const override { return true; }
   void ClearPreview() override;
   void SetTermCaption(const std::string& caption, bool focus) override;
   void ChangeButtonsEnabled(bool enabled) override;

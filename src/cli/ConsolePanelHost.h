@@ -38,7 +38,9 @@ class ConsolePanelHost : public engine::PanelHost {
   void LightOff(engine::Lamp) override {}
   void SetLampStatus(engine::Lamp, bool) override {}
   void SetSizeCaption(const std::string&) override {}
-  void LoadPreview(const std::filesystem::path&) override { reached_pipeline_ = true; }
+  void LoadPreview(const std::filesystem::path&, std::unique_ptr<preview::TGraphic>) override {
+    reached_pipeline_ = true;
+  }
   void ClearPreview() override {}
   void SetTermCaption(const std::string&, bool) override {}
   void ChangeButtonsEnabled(bool) override {}

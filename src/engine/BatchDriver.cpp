@@ -17,8 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Enough files ahead to keep every worker busy while one result waits to be
-// committed; each holds at most one source and its output in memory.
-int LookAhead(int workers) { return 2 * workers; }
+// committed; each holds one source and its output in memory, and with the
+// panel its decoded preview too (72 MiB for 24 megapixels), so fewer then.
+int LookAhead(int workers, bool previews) { return previews ? workers + 1 : 2 * workers; }
 
 bool SamePath(const fs::path& a, const std::set<fs::path>& written) {
   if (written.empty()) return false;
@@ -54,7 +55,7 @@ bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
   try {
     ConversionPool pool(
         items, wanted, [&parameters](const fs::path& item) { return FileConverter(parameters).Convert(item); },
-        workers, LookAhead(workers));
+        workers, LookAhead(workers, parameters.prepare_preview));
     for (std::size_t i = 0; i < items.size(); ++i) {
       host_.ProcessPendingMessages();
       if (!running_) continue;

@@ -31,6 +31,7 @@ struct BatchParameters {
   SizeChoice size;
   SizeSide side = SizeSide::LongSide;
   std::string wo_path;  // empty when none was chosen
+  bool prepare_preview = false;  // workers load and decode each file's preview
 
   bool EffectsAreOff() const { return EffectsOff(settings, size.actual); }
   // Beside the source an existing output is never replaced, whatever OverWrite says.

@@ -2,6 +2,7 @@
 // step (lamps, preview, size, messages) with the output written in its
 // place, exactly as if the whole file had been converted on this thread.
 #include <exception>
+#include <stdexcept>
 #include <system_error>
 
 #include "engine/FileConverter.h"
@@ -18,6 +19,7 @@ BatchParameters ResizeEngine::CurrentParameters() const {
   p.size = ParseSizeChoice(host_.IsActualSize(), host_.SizeText());
   p.side = host_.Side();
   p.wo_path = host_.WOPath();
+  p.prepare_preview = host_.WantsPreview();
   return p;
 }
 
@@ -34,7 +36,8 @@ void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) 
 
   // The conversion does not depend on the preview.
   try {
-    host_.LoadPreview(c.source);
+    if (c.preview_failed) throw std::runtime_error("no preview");
+    host_.LoadPreview(c.source, std::move(c.preview));
   } catch (...) {
     host_.ShowMonitorMessage(kRed, kMsgNoPreview);
   }

@@ -5,8 +5,11 @@
 // so the panel sees every file exactly as if it had been converted there.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "preview/Graphic.h"
 
 namespace plendo::engine {
 
@@ -26,6 +29,11 @@ struct FileConversion {
   // thumbnail directory says JPEG.
   bool exif_found = false;
   bool exif_with_thumbnail = false;
+
+  // The file's preview, loaded and decoded ahead when the panel shows one;
+  // preview_failed: it could not be loaded ("モニタ表示できません").
+  std::unique_ptr<preview::TGraphic> preview;
+  bool preview_failed = false;
 
   bool decoded = false;  // false: "処理不能" right after the preview
   std::uint32_t source_width = 0;

@@ -6,9 +6,10 @@
 #include <new>
 #include <system_error>
 
+#include "codecs/JpegEncoder.h"
 #include "engine/OutputNaming.h"
-#include "engine/ResizeEngine.h"
 #include "engine/Rendering.h"
+#include "engine/ResizeEngine.h"
 #include "engine/ResizeGeometry.h"
 #include "exif/ExifInfo.h"
 #include "imaging/ImageDecoder.h"
@@ -16,7 +17,7 @@
 #include "imaging/JpegDecoder.h"
 #include "platform/BitmapError.h"
 #include "platform/FileBytes.h"
-#include "codecs/JpegEncoder.h"
+#include "preview/Picture.h"
 
 namespace plendo::engine {
 namespace {
@@ -57,6 +58,18 @@ void PrepareExif(exif::TExifInfo& exif, const fs::path& path, std::span<const st
   }
 }
 
+// The preview's own decoder, run here rather than on the panel's thread; what
+// the panel shows is the same.
+void PreparePreview(const fs::path& path, FileConversion& result) {
+  try {
+    result.preview = preview::LoadGraphic(path);
+    result.preview->PrepareForDraw();
+  } catch (...) {
+    result.preview.reset();
+    result.preview_failed = true;
+  }
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
   try {
     return platform::ReadFileBytes(path, imaging::kMaxSourceFileBytes);
@@ -86,6 +99,7 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
   const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
   exif::TExifInfo exif;
   if (p_.settings.ExifCopy) PrepareExif(exif, source, bytes, result);
+  if (p_.prepare_preview) PreparePreview(source, result);
 
   ResizeJob job;
   job.SourcePath = source;

@@ -4,7 +4,10 @@
 // engine never sees a widget, only this.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include "preview/Graphic.h"
 
 namespace plendo::engine {
 
@@ -47,8 +50,13 @@ class PanelHost {
   // The SSize text panel, repainted at once.
   virtual void SetSizeCaption(const std::string& text) = 0;
 
-  // Loads the file into the preview and repaints it; throws on failure.
-  virtual void LoadPreview(const std::filesystem::path& path) = 0;
+  // Shows the file in the preview and repaints it; throws when it cannot be
+  // shown. `prepared` is its preview graphic, already loaded and decoded on
+  // a worker when the host wants previews; null: the host loads the file.
+  virtual void LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) = 0;
+  // True when the host shows previews: the workers then prepare them ahead,
+  // so the panel's thread only puts them on screen.
+  virtual bool WantsPreview() const { return false; }
   virtual void ClearPreview() = 0;
 
   // btTERM's caption, repainted at once; `focus` also gives it the keyboard focus.

@@ -40,6 +40,10 @@ class TGraphic {
   virtual int GetHeight() const = 0;
   // True when the destination may show through the image.
   virtual bool GetTransparent() const { return false; }
+  // Does now the work the first draw would otherwise do (decoding deferred
+  // image data), so that it can run off the user-interface thread. An error
+  // is not raised here: the first draw meets it again and raises it.
+  virtual void PrepareForDraw() {}
 
   // Reads the image from the stream's current position on.
   virtual void LoadFromStream(std::istream& stream) = 0;

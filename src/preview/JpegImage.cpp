@@ -98,6 +98,14 @@ const platform::Bitmap& TJPEGImage::GetBitmap() {
   return *bitmap_;
 }
 
+void TJPEGImage::PrepareForDraw() {
+  try {
+    GetBitmap();
+  } catch (...) {
+    // Raised again by the first draw.
+  }
+}
+
 void TJPEGImage::Draw(platform::Canvas& canvas, const platform::Rect& rect) {
   if (GetEmpty()) return;
   canvas.StretchDraw(rect, GetBitmap());

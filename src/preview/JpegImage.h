@@ -29,6 +29,7 @@ class TJPEGImage : public TGraphic {
   bool ProgressiveEncoding() const { return progressive_; }
   // The decoded image; decodes on first use. Raises EJPEG or BitmapTooLarge.
   const platform::Bitmap& GetBitmap();
+  void PrepareForDraw() override;
 
  private:
   std::vector<std::uint8_t> data_;

@@ -13,14 +13,18 @@ std::string FileExtensionOf(const std::filesystem::path& path) {
 
 TPicture::TPicture(const TFileFormatsList& formats) : formats_(formats) {}
 
-void TPicture::LoadFromFile(const std::filesystem::path& path) {
+std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path, const TFileFormatsList& formats) {
   const std::string extension = FileExtensionOf(path);
-  const auto graphic_class = formats_.FindExt(extension);
+  const auto graphic_class = formats.FindExt(extension);
   if (!graphic_class)
     throw EInvalidGraphic("拡張子 ." + extension + " の画像形式は処理できません");
   std::unique_ptr<TGraphic> graphic = (*graphic_class)();
-  graphic->LoadFromFile(path);  // a failure leaves graphic_ untouched
-  SetGraphic(std::move(graphic));
+  graphic->LoadFromFile(path);
+  return graphic;
+}
+
+void TPicture::LoadFromFile(const std::filesystem::path& path) {
+  SetGraphic(LoadGraphic(path, formats_));  // a failure leaves graphic_ untouched
 }
 
 void TPicture::Clear() { SetGraphic(nullptr); }

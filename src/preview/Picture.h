@@ -44,6 +44,11 @@ class TPicture {
   std::function<void()> on_change_;
 };
 
+// A graphic of the class registered for the file's extension, loaded from
+// the file; raises as TPicture::LoadFromFile does. Safe on any thread.
+std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path,
+                                      const TFileFormatsList& formats = FileFormats());
+
 // The extension of the file name without its dot, letter case kept: the text
 // after the last "." of the name, empty when the name has none.
 std::string FileExtensionOf(const std::filesystem::path& path);

@@ -79,7 +79,7 @@ void HeadlessPanelHost::SetSizeCaption(const std::string& text) {
   events.push_back("size " + text);
 }
 
-void HeadlessPanelHost::LoadPreview(const std::filesystem::path& path) {
+void HeadlessPanelHost::LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic>) {
   events.push_back("preview " + path.string());
   if (preview_loader) {
     preview_loader(path);

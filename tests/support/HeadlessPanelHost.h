@@ -64,7 +64,7 @@ class HeadlessPanelHost : public engine::PanelHost {
   void LightOff(engine::Lamp lamp) override;
   void SetLampStatus(engine::Lamp lamp, bool on) override;
   void SetSizeCaption(const std::string& text) override;
-  void LoadPreview(const std::filesystem::path& path) override;
+  void LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) override;
   void ClearPreview() override;
   void SetTermCaption(const std::string& caption, bool focus) override;
   void ChangeButtonsEnabled(bool enabled) override;
