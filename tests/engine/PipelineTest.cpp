@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "engine/EngineFixture.h"
 #include "engine/JpegProbe.h"
 
@@ -174,6 +176,16 @@ TEST_F(EngineTest, BitmapTooLargeForMemoryIsThatFilesFailureOnly) {
   EXPECT_EQ(engine.OutputCount(), 0);
   EXPECT_FALSE(host.Lit(Lamp::Write));
   EXPECT_FALSE(host.Lit(Lamp::Exif));
+}
+
+// A named pipe is read by nothing: opening it would wait for a writer.
+TEST_F(EngineTest, APipeWithExifCopyOnIsRefusedWithoutWaiting) {
+  settings.ExifCopy = true;
+  const auto fifo = in / "pipe.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  Convert(fifo);
+  EXPECT_EQ(host.LastError(), kMsgUnprocessable);
+  EXPECT_EQ(engine.OutputCount(), 0);
 }
 
 // Refused files say why and leave no lamp lit.
