@@ -1,7 +1,9 @@
 #include "app/PreviewWidget.h"
 
 #include <exception>
+#include <mutex>
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMessageBox>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include "platform/Canvas.h"
+#include "preview/HandOver.h"
 #include "preview/ImageControl.h"
 
 namespace plendo::app {
@@ -29,9 +32,22 @@ QImage ToImage(const platform::Canvas& canvas) {
 #endif
 }
 
+// A GIF painter hands its paints to this thread: each post queues an event
+// that serves them when the event loop comes round.
+void ServeHandOversFromEventLoop() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    preview::MainHandOver().SetWaker([] {
+      if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [] { preview::MainHandOver().ServePending(); }, Qt::QueuedConnection);
+    });
+  });
+}
+
 }  // namespace
 
 PreviewWidget::PreviewWidget(QWidget* parent) : QWidget(parent) {
+  ServeHandOversFromEventLoop();
   picture_.SetOnChange([this] { update(); });
   reporter_ = [this](const QString& message) {
     QMessageBox::critical(window(), QGuiApplication::applicationDisplayName(), message);

@@ -9,6 +9,10 @@
 // paint, through the error reporter; the widget then shows the bare
 // background until another file is loaded or the picture is cleared, so a
 // failing graphic can never start a loop of repaints and message boxes.
+//
+// An animated GIF plays while it is shown: its painter's paints reach this
+// thread through the event loop and each repaints the widget. Replacing or
+// clearing the graphic, or destroying the widget, stops the painter first.
 #include <filesystem>
 #include <functional>
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "preview/GifLzw.h"
+#include "preview/GifPainter.h"
 #include "preview/StreamBytes.h"
 
 namespace plendo::preview {
@@ -20,7 +21,8 @@ using platform::Rect;
 constexpr std::size_t kFrameCost = sizeof(TGIFSubImage) + 64;
 constexpr std::size_t kExtensionCost = 128;
 
-// a * b / c rounded to the nearest, halves away from zero; -1 when c is 0.
+}  // namespace
+
 int MulDiv(int a, int b, int c) {
   if (c == 0) return -1;
   const std::int64_t product = std::int64_t{a} * b;
@@ -30,6 +32,19 @@ int MulDiv(int a, int b, int c) {
   if (negative) result = -result;
   return static_cast<int>(std::clamp<std::int64_t>(result, std::numeric_limits<int>::min(),
                                                    std::numeric_limits<int>::max()));
+}
+
+namespace {
+
+// `rect` of the canvas as a bitmap of its own; parts off the canvas stay black.
+Bitmap RegionOf(const platform::Canvas& canvas, const Rect& rect) {
+  Bitmap region(rect.Width(), rect.Height(), PixelFormat::Bgra32);
+  const int left = std::max(rect.left, 0), right = std::min(rect.right, canvas.Width());
+  if (left >= right) return region;
+  for (int y = std::max(rect.top, 0); y < std::min(rect.bottom, canvas.Height()); ++y)
+    std::memcpy(region.Row(y - rect.top) + static_cast<std::size_t>(left - rect.left) * 4,
+                canvas.Pixels().Row(y) + static_cast<std::size_t>(left) * 4, static_cast<std::size_t>(right - left) * 4);
+  return region;
 }
 
 }  // namespace
@@ -157,7 +172,12 @@ void TGIFSubImage::Draw(platform::Canvas& canvas, const Rect& rect, bool tile, b
 
 // ---- TGIFImage
 
+TGIFImage::TGIFImage() : hand_over_(&MainHandOver()), clock_(&SteadyAnimationClock()) {}
+
+TGIFImage::~TGIFImage() { PaintStop(); }
+
 void TGIFImage::Clear() {
+  PaintStop();
   images_.Clear();
   header_ = TGIFHeader{};
   width_ = height_ = 0;
@@ -256,8 +276,65 @@ void TGIFImage::Draw(platform::Canvas& canvas, const Rect& rect) {
     StillFrame()->Draw(canvas, rect, tile, transparent);
     return;
   }
-  // Animated: the painter's first frame, until the painter itself runs.
-  images_[0].Draw(canvas, rect, tile, transparent);
+  if (!(draw_options_ & gif_draw::AnimateOnThread)) {
+    // Playing on this thread would mean a message loop inside a paint.
+    StillFrame()->Draw(canvas, rect, tile, transparent);
+    return;
+  }
+  if (rect.Empty() || width_ <= 0 || height_ <= 0) return;
+  if (!screen_ || !(screen_target_ == Target{canvas.Width(), canvas.Height(), rect})) StartAnimation(canvas, rect);
+  if (painter_error_) std::rethrow_exception(std::exchange(painter_error_, nullptr));
+  DrawAnimation(canvas, rect);
+}
+
+void TGIFImage::StartAnimation(const platform::Canvas& canvas, const Rect& rect) {
+  StopDraw();
+  painter_error_ = nullptr;
+  screen_.emplace(width_, height_);
+  screen_->StretchDraw(screen_->ClientRect(), RegionOf(canvas, rect));
+  screen_target_ = {canvas.Width(), canvas.Height(), rect};
+  painter_ = std::make_unique<TGIFPainter>(*this, *screen_, *hand_over_, *clock_);
+  // Paints served inside a draw need no repaint of their own.
+  painter_->SetOnPaint([this] {
+    if (!drawing_) Changed();
+  });
+  painter_->SetOnEnd([this, painter = painter_.get()] {
+    painter_error_ = painter->Error();
+    if (painter_error_ && !drawing_) Changed();
+  });
+  painter_->Start();
+  painter_->WaitForFirstFrame();
+}
+
+void TGIFImage::DrawAnimation(platform::Canvas& canvas, const Rect& rect) const {
+  if (!(draw_options_ & gif_draw::TileImage)) {
+    canvas.StretchDraw(rect, screen_->Pixels());
+    return;
+  }
+  const int right = std::min(rect.right, canvas.Width()), bottom = std::min(rect.bottom, canvas.Height());
+  for (int y = rect.top; y < bottom; y += height_)
+    for (int x = rect.left; x < right; x += width_) canvas.StretchDraw({x, y, x + width_, y + height_}, screen_->Pixels());
+}
+
+void TGIFImage::StopDraw() {
+  if (std::unique_ptr<TGIFPainter> painter = std::move(painter_)) {
+    painter->Stop();
+    painter->WaitForEnd();
+  }
+  screen_.reset();
+}
+
+void TGIFImage::PaintStop() {
+  StopDraw();
+  painter_error_ = nullptr;
+}
+
+bool TGIFImage::Animating() const { return painter_ && !painter_->Ended(); }
+
+void TGIFImage::SetAnimationServices(HandOverQueue& queue, AnimationClock& clock) {
+  PaintStop();
+  hand_over_ = &queue;
+  clock_ = &clock;
 }
 
 void RegisterGifFormats(TFileFormatsList& formats) {

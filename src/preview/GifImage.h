@@ -10,6 +10,7 @@
 // Frames are rendered with their palette as it stands: the screens we draw
 // on have more than 8 bits a pixel, where no dithering is ever asked for.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,6 +27,12 @@
 namespace plendo::preview {
 
 class TGIFImage;
+class TGIFPainter;
+class HandOverQueue;
+class AnimationClock;
+
+// a * b / c rounded to the nearest, halves away from zero; -1 when c is 0.
+int MulDiv(int a, int b, int c);
 
 // How an image is drawn; the bits of TGIFImage::DrawOptions.
 using TGIFDrawOptions = std::uint16_t;
@@ -122,12 +129,20 @@ class TGIFImageList {
 
 class TGIFImage : public TGraphic {
  public:
+  TGIFImage();
+  // Stops the animation first.
+  ~TGIFImage() override;
+
   // (sender, severity, message); every warning here has severity 1.
   using TGIFWarningEvent = std::function<void(const void* sender, int severity, const std::string& message)>;
 
   // Still images draw their frame at once. With more than one frame (and
-  // AnimateFrames) the animation painter takes over; until it runs, the
-  // first frame stands for the animation.
+  // AnimateFrames, AnimateOnThread) a painter plays the frames into a copy of
+  // the logical screen, seeded from the target so that its background shows
+  // through, and every draw stretches that copy into `rect`. The painter is
+  // started once per target, which is the canvas's size with `rect`: every
+  // repaint of one widget is the same target, even on a fresh canvas. An
+  // error that ended the painter is raised by the next draw, once.
   void Draw(platform::Canvas& canvas, const platform::Rect& rect) override;
   bool GetEmpty() const override { return images_.Count() == 0; }
   // The logical screen, grown to hold every frame.
@@ -138,8 +153,20 @@ class TGIFImage : public TGraphic {
   // it stood and the image is left empty.
   void LoadFromStream(std::istream& stream) override;
   void LoadFromBytes(GifBytes bytes);
-  // Frees every frame, the tables and the caches.
+  // Stops the animation; frees every frame, the tables and the caches.
   void Clear();
+
+  // Stops the painter and waits for it, serving its hand-over queue
+  // meanwhile; frees the animation's copy of the screen. The next draw
+  // starts again from the first frame. User-interface thread only.
+  void StopDraw();
+  // As StopDraw, and forgets an error the painter left.
+  void PaintStop();
+  // A painter is playing the frames.
+  bool Animating() const;
+  // Where painters hand their paints over and what they keep time by; the
+  // user-interface thread's queue and the steady clock unless set.
+  void SetAnimationServices(HandOverQueue& queue, AnimationClock& clock);
 
   const TGIFHeader& Header() const { return header_; }
   const TGIFGlobalColorMap& GlobalColorMap() const { return header_.color_map; }
@@ -165,6 +192,15 @@ class TGIFImage : public TGraphic {
   void Parse(GifBytes bytes);
   const TGIFSubImage* StillFrame() const;
   TGIFSubImage* StillFrame();
+  void StartAnimation(const platform::Canvas& canvas, const platform::Rect& rect);
+  void DrawAnimation(platform::Canvas& canvas, const platform::Rect& rect) const;
+
+  // What a painter paints for: the canvas's size and the rectangle.
+  struct Target {
+    int width = 0, height = 0;
+    platform::Rect rect;
+    friend bool operator==(const Target&, const Target&) = default;
+  };
 
   TGIFHeader header_;
   int width_ = 0, height_ = 0;
@@ -175,6 +211,15 @@ class TGIFImage : public TGraphic {
   int force_frame_ = -1;
   bool drawing_ = false;
   TGIFWarningEvent on_warning_;
+
+  // The animation, all of it the user-interface thread's: the painter thread
+  // never touches these, so stopping holds no lock while it waits.
+  HandOverQueue* hand_over_;
+  AnimationClock* clock_;
+  std::unique_ptr<TGIFPainter> painter_;
+  std::optional<platform::Canvas> screen_;  // what the painter paints into
+  Target screen_target_;
+  std::exception_ptr painter_error_;
 };
 
 // Adds "gif".
