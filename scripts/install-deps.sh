@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev
-  libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev
+  libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libcairo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   libimage-exiftool-perl

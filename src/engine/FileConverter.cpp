@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "codecs/JpegEncoder.h"
+#include "codecs/Metafile.h"
 #include "engine/OutputNaming.h"
 #include "engine/Rendering.h"
 #include "engine/ResizeEngine.h"
@@ -121,7 +122,14 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
 bool FileConverter::ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& job) const {
   if (bytes.empty()) return false;
   try {
-    if (imaging::DetectFormat(bytes) == imaging::ImageFormat::Jpeg) {
+    const imaging::ImageFormat format = imaging::DetectFormat(bytes);
+    if (format == imaging::ImageFormat::Wmf || format == imaging::ImageFormat::Emf) {
+      // Its natural size, once a trial draw has shown that it draws.
+      const codecs::MetafileSize size = codecs::InspectMetafile(bytes);
+      job.Metafile.assign(bytes.begin(), bytes.end());
+      job.SourceWidth = static_cast<std::uint32_t>(size.width);
+      job.SourceHeight = static_cast<std::uint32_t>(size.height);
+    } else if (format == imaging::ImageFormat::Jpeg) {
       const imaging::JpegSize size = imaging::ReadJpegSize(bytes);
       job.SourceWidth = static_cast<std::uint32_t>(size.width);
       job.SourceHeight = static_cast<std::uint32_t>(size.height);
@@ -165,7 +173,7 @@ bool FileConverter::SizeAndName(ResizeJob& job, FileConversion& result) const {
 void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
                                      FileConversion& result) const {
   result.exif_lamp = p_.settings.ExifCopy && result.exif_found;
-  if (!job.Source) {
+  if (!job.Source && job.Metafile.empty()) {
     // Shrink-on-load, never at actual size: the draw then starts from fewer
     // pixels that still hold all the detail the target can show.
     const int scale = p_.size.actual ? 1
@@ -196,6 +204,8 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
     result.message = kMsgTooLarge;
   } catch (const std::bad_alloc&) {
     result.message = kMsgTooLarge;
+  } catch (const codecs::MetafileError&) {
+    result.message = kMsgUnprocessable;
   } catch (const Exception& e) {
     result.message = e.Message();
   } catch (const std::exception&) {

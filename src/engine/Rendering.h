@@ -6,8 +6,9 @@
 
 namespace plendo::engine {
 
-// Fills job.Work from job.Source. Throws BitmapTooLarge or std::bad_alloc
-// when memory cannot hold it.
+// Fills job.Work from job.Source, or from job.Metafile drawn at the target
+// size. Throws BitmapTooLarge or std::bad_alloc when memory cannot hold it,
+// codecs::MetafileError when a metafile cannot be drawn.
 void RenderWorkingBitmap(ResizeJob& job, const BatchParameters& parameters);
 
 }  // namespace plendo::engine

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/Graphics.h"
 #include "platform/Bitmap.h"
@@ -14,6 +15,9 @@ namespace plendo::engine {
 struct ResizeJob {
   std::filesystem::path SourcePath;
   std::unique_ptr<imaging::TGPBitmap> Source;
+  // A WMF or EMF source is kept as its bytes and drawn straight at the
+  // target size; Source stays empty then.
+  std::vector<std::uint8_t> Metafile;
   // The decoded source's size, taken once after decoding.
   std::uint32_t SourceWidth = 0;
   std::uint32_t SourceHeight = 0;

@@ -9,8 +9,25 @@
 #include "codecs/BmpReader.h"
 #include "platform/FileBytes.h"
 #include "codecs/IcoReader.h"
+#include "codecs/Metafile.h"
 
 namespace plendo::imaging {
+namespace {
+
+// A metafile drawn at its natural size over white.
+platform::Bitmap DecodeMetafile(std::span<const std::uint8_t> bytes) {
+  try {
+    const codecs::MetafileSize size = codecs::ReadMetafileSize(bytes);
+    platform::Bitmap pixels(size.width, size.height, platform::PixelFormat::Bgr24);
+    pixels.Fill(0xFF);
+    codecs::DrawMetafile(bytes, pixels, size.width, size.height);
+    return pixels;
+  } catch (const codecs::MetafileError& e) {
+    throw DecodeError(e.Message());
+  }
+}
+
+}  // namespace
 
 platform::Bitmap DecodeImage(std::span<const std::uint8_t> bytes) {
   switch (DetectFormat(bytes)) {
@@ -21,7 +38,7 @@ platform::Bitmap DecodeImage(std::span<const std::uint8_t> bytes) {
     case ImageFormat::Bmp: return codecs::DecodeBmp(bytes);
     case ImageFormat::Ico: return codecs::DecodeIco(bytes, DecodePng);
     case ImageFormat::Wmf:
-    case ImageFormat::Emf: throw DecodeError("metafiles are not decoded");
+    case ImageFormat::Emf: return DecodeMetafile(bytes);
     case ImageFormat::Unknown: break;
   }
   throw DecodeError("unknown image format");

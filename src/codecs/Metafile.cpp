@@ -1,0 +1,152 @@
+#include "codecs/Metafile.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "codecs/ByteReader.h"
+#include "codecs/EmfPlayer.h"
+#include "codecs/MetafileCanvas.h"
+#include "codecs/WmfPlayer.h"
+
+namespace plendo::codecs {
+namespace {
+
+using namespace metafile;
+
+// Output is drawn in tiles: cairo's image surfaces stop at 32767 pixels a
+// side, and a tile bounds the extra memory a large output takes.
+constexpr int kTile = 2048;
+
+constexpr std::int64_t kMaxNaturalSide = 65500;
+
+bool IsEmf(std::span<const std::uint8_t> b) {
+  return b.size() >= 44 && ReadU32LE(b, 0) == 1 && ReadU32LE(b, 40) == 0x464D4520;
+}
+
+struct Parsed {
+  bool emf = false;
+  EmfHeader emf_header;
+  WmfHeader wmf_header;
+};
+
+Parsed Parse(std::span<const std::uint8_t> bytes) {
+  Parsed p;
+  p.emf = IsEmf(bytes);
+  if (p.emf) p.emf_header = ParseEmfHeader(bytes);
+  else p.wmf_header = ParseWmfHeader(bytes);
+  return p;
+}
+
+// For drawing: the view of a WMF too.
+Parsed ParseForDrawing(std::span<const std::uint8_t> bytes) {
+  Parsed p = Parse(bytes);
+  if (!p.emf) FitWmfToDrawing(bytes, p.wmf_header);
+  return p;
+}
+
+int Side(double v) {
+  const double r = std::round(v);
+  if (!(r >= 1)) return 1;
+  return static_cast<int>(std::min<double>(r, kMaxNaturalSide));
+}
+
+MetafileSize NaturalSize(const Parsed& p) {
+  if (p.emf) return {Side(p.emf_header.FrameWidth() * 96 / 2540), Side(p.emf_header.FrameHeight() * 96 / 2540)};
+  const WmfHeader& h = p.wmf_header;
+  const double w = std::abs(h.right - h.left), hh = std::abs(h.bottom - h.top);
+  if (h.placeable) return {Side(w * 96 / h.units_per_inch), Side(hh * 96 / h.units_per_inch)};
+  return {Side(w), Side(hh)};
+}
+
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+
+// One tile of the target: copied into a cairo surface, drawn, copied back.
+PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platform::Bitmap& target, int x0, int y0,
+                    int w, int h, double width, double height) {
+  std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) throw std::bad_alloc();
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  const int bpp = target.Format() == platform::PixelFormat::Bgra32 ? 4 : 3;
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* in = target.Row(y0 + y) + static_cast<std::size_t>(x0) * bpp;
+    auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < w; ++x)
+      out[x] = 0xFF000000u | std::uint32_t{in[bpp * x + 2]} << 16 | std::uint32_t{in[bpp * x + 1]} << 8 | in[bpp * x];
+  }
+  cairo_surface_mark_dirty(surface.get());
+  PlayResult result;
+  {
+    std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+    double pattern_scale = 1;
+    if (p.emf) pattern_scale = width / (p.emf_header.FrameWidth() * p.emf_header.DevicePerMmX() / 100);
+    MetafileCanvas canvas(cr.get(), x0, y0, std::max(pattern_scale, 1e-3));
+    result = p.emf ? PlayEmf(bytes, p.emf_header, canvas, width, height)
+                   : PlayWmf(bytes, p.wmf_header, canvas, width, height);
+  }
+  cairo_surface_flush(surface.get());
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* out = target.Row(y0 + y) + static_cast<std::size_t>(x0) * bpp;
+    const auto* in = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < w; ++x) {
+      out[bpp * x] = static_cast<std::uint8_t>(in[x]);
+      out[bpp * x + 1] = static_cast<std::uint8_t>(in[x] >> 8);
+      out[bpp * x + 2] = static_cast<std::uint8_t>(in[x] >> 16);
+    }
+  }
+  return result;
+}
+
+void Judge(const PlayResult& r) {
+  if (r.emf_plus && (r.emf_plus_only || !r.drew)) throw MetafileError("EMF+ records only");
+  if (r.broken && !r.drew) throw MetafileError("metafile broken before anything was drawn");
+}
+
+}  // namespace
+
+bool LooksLikeMetafile(std::span<const std::uint8_t> b) {
+  if (IsEmf(b)) return true;
+  if (b.size() >= 4 && ReadU32LE(b, 0) == 0x9AC6CDD7) return true;
+  return b.size() >= 4 && (ReadU16LE(b, 0) == 1 || ReadU16LE(b, 0) == 2) && ReadU16LE(b, 2) == 9;
+}
+
+MetafileSize ReadMetafileSize(std::span<const std::uint8_t> bytes) { return NaturalSize(Parse(bytes)); }
+
+void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target, double width, double height) {
+  const Parsed p = ParseForDrawing(bytes);
+  if (target.Empty() || !(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
+  if (target.Format() != platform::PixelFormat::Bgr24 && target.Format() != platform::PixelFormat::Bgra32)
+    throw MetafileError("metafiles draw into 24- or 32-bit bitmaps");
+  bool first = true;
+  for (int y0 = 0; y0 < target.Height(); y0 += kTile) {
+    for (int x0 = 0; x0 < target.Width(); x0 += kTile) {
+      const int w = std::min(kTile, target.Width() - x0), h = std::min(kTile, target.Height() - y0);
+      const PlayResult r = DrawTile(bytes, p, target, x0, y0, w, h, width, height);
+      // Every tile plays the same records; the first one judges the file.
+      if (first) Judge(r);
+      first = false;
+    }
+  }
+}
+
+MetafileSize InspectMetafile(std::span<const std::uint8_t> bytes) {
+  const Parsed p = ParseForDrawing(bytes);
+  const MetafileSize size = NaturalSize(p);
+  const double fit = 64.0 / std::max(size.width, size.height);
+  const double w = std::max(1.0, size.width * std::min(fit, 1.0)), h = std::max(1.0, size.height * std::min(fit, 1.0));
+  platform::Bitmap trial(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)), platform::PixelFormat::Bgr24);
+  trial.Fill(0xFF);
+  Judge(DrawTile(bytes, p, trial, 0, 0, trial.Width(), trial.Height(), w, h));
+  return size;
+}
+
+}  // namespace plendo::codecs

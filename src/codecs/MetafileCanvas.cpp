@@ -1,0 +1,271 @@
+#include "codecs/MetafileCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "codecs/MetafileShapes.h"
+
+namespace plendo::codecs::metafile {
+namespace {
+
+// Raster operations the records use most (ternary codes with their op index).
+enum Rop : std::uint32_t {
+  kBlackness = 0x00000042, kNotSrcErase = 0x001100A6, kNotSrcCopy = 0x00330008, kSrcErase = 0x00440328,
+  kDstInvert = 0x00550009, kPatInvert = 0x005A0049, kSrcInvert = 0x00660046, kSrcAnd = 0x008800C6,
+  kNoOp = 0x00AA0029, kMergePaint = 0x00BB0226, kMergeCopy = 0x00C000CA, kSrcCopy = 0x00CC0020,
+  kSrcPaint = 0x00EE0086, kPatCopy = 0x00F00021, kPatPaint = 0x00FB0A09, kWhiteness = 0x00FF0062,
+};
+
+// Far outside any picture, still well inside cairo's fixed-point range.
+constexpr double kFar = 4.0e6;
+
+// GDI hatch styles on an 8-pixel cell: horizontal, vertical, the two
+// diagonals, cross, diagonal cross.
+SurfacePtr HatchCell(std::uint32_t style, Colour colour, bool opaque, Colour bk, double scale) {
+  const int side = std::max(8, static_cast<int>(std::lround(8 * scale)));
+  SurfacePtr s = AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+  cairo_t* cr = cairo_create(s.get());
+  if (opaque) {
+    cairo_set_source_rgb(cr, bk.r, bk.g, bk.b);
+    cairo_paint(cr);
+  }
+  cairo_scale(cr, side / 8.0, side / 8.0);
+  cairo_set_source_rgb(cr, colour.r, colour.g, colour.b);
+  cairo_set_line_width(cr, 1);
+  auto line = [cr](double x0, double y0, double x1, double y1) {
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+  };
+  if (style == 0 || style == 4) line(0, 3.5, 8, 3.5);
+  if (style == 1 || style == 4) line(3.5, 0, 3.5, 8);
+  if (style == 2 || style == 5) line(-1, -1, 9, 9), line(-1, 7, 1, 9), line(7, -1, 9, 1);
+  if (style == 3 || style == 5) line(9, -1, -1, 9), line(1, -1, -1, 1), line(9, 7, 7, 9);
+  cairo_stroke(cr);
+  cairo_destroy(cr);
+  return s;
+}
+
+std::vector<double> DashesFor(const Pen& pen, double unit) {
+  const double u = std::max(unit, 1.0);
+  switch (pen.style & kPsStyleMask) {
+    case kPsDash: return {6 * u, 2 * u};
+    case kPsDot: case kPsAlternate: return {u, u};
+    case kPsDashDot: return {6 * u, 2 * u, u, 2 * u};
+    case kPsDashDotDot: return {6 * u, 2 * u, u, 2 * u, u, 2 * u};
+    case kPsUserStyle: {
+      std::vector<double> d;
+      for (double v : pen.user_dashes) d.push_back(std::max(v, 0.0) * u);
+      bool any = false;
+      for (double v : d) any = any || v > 0;
+      return any ? d : std::vector<double>{};
+    }
+    default: return {};
+  }
+}
+
+}  // namespace
+
+MetafileCanvas::MetafileCanvas(cairo_t* cr, double x0, double y0, double pattern_scale)
+    : cr_(cr), pattern_scale_(pattern_scale) {
+  cairo_matrix_init_translate(&base_, -x0, -y0);
+  cairo_set_antialias(cr_, CAIRO_ANTIALIAS_GOOD);
+}
+
+void MetafileCanvas::Extend(Point p) {
+  if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
+  extent_.x0 = std::min(extent_.x0, p.x), extent_.x1 = std::max(extent_.x1, p.x);
+  extent_.y0 = std::min(extent_.y0, p.y), extent_.y1 = std::max(extent_.y1, p.y);
+}
+
+void MetafileCanvas::Extend(const Path& path) {
+  for (const PathOp& op : path) {
+    if (op.kind == PathOp::Close) continue;
+    Extend(op.p[0]);
+    if (op.kind == PathOp::Curve) Extend(op.p[1]), Extend(op.p[2]);
+  }
+}
+
+void MetafileCanvas::SetPath(const Path& path) {
+  cairo_set_matrix(cr_, &base_);
+  cairo_new_path(cr_);
+  for (const PathOp& op : path) {
+    switch (op.kind) {
+      case PathOp::Move: cairo_move_to(cr_, op.p[0].x, op.p[0].y); break;
+      case PathOp::Line: cairo_line_to(cr_, op.p[0].x, op.p[0].y); break;
+      case PathOp::Curve:
+        cairo_curve_to(cr_, op.p[0].x, op.p[0].y, op.p[1].x, op.p[1].y, op.p[2].x, op.p[2].y);
+        break;
+      case PathOp::Close: cairo_close_path(cr_); break;
+    }
+  }
+}
+
+void MetafileCanvas::ApplyClip(const DcState& dc) {
+  cairo_reset_clip(cr_);
+  for (const ClipStep& step : dc.clip) {
+    SetPath(step.path);
+    if (step.outside) {
+      cairo_rectangle(cr_, -kFar, -kFar, 2 * kFar, 2 * kFar);
+      cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+    } else {
+      cairo_set_fill_rule(cr_, step.even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    }
+    cairo_clip(cr_);
+  }
+}
+
+cairo_t* MetafileCanvas::BeginDraw(const DcState& dc) {
+  cairo_save(cr_);
+  ApplyClip(dc);
+  cairo_set_matrix(cr_, &base_);
+  cairo_new_path(cr_);
+  drew_ = true;
+  return cr_;
+}
+
+void MetafileCanvas::EndDraw() {
+  cairo_new_path(cr_);
+  cairo_restore(cr_);
+}
+
+void MetafileCanvas::SetBrushSource(const Brush& brush, const DcState& dc) {
+  cairo_set_source_rgb(cr_, brush.colour.r, brush.colour.g, brush.colour.b);
+  SurfacePtr cell;
+  double cell_scale = pattern_scale_;
+  if (brush.kind == Brush::Kind::Hatched) {
+    cell = HatchCell(brush.hatch, brush.colour, dc.bk_mode == 2, dc.bk_colour, pattern_scale_);
+    cell_scale = 1;
+  } else if (brush.kind == Brush::Kind::Pattern && brush.pattern) {
+    cell = brush.pattern;
+  }
+  if (!cell || cairo_surface_status(cell.get()) != CAIRO_STATUS_SUCCESS) return;
+  cairo_pattern_t* p = cairo_pattern_create_for_surface(cell.get());
+  cairo_pattern_set_extend(p, CAIRO_EXTEND_REPEAT);
+  cairo_matrix_t pm;
+  const double s = std::max(cell_scale, 1e-3);
+  cairo_matrix_init_scale(&pm, 1 / s, 1 / s);
+  cairo_pattern_set_matrix(p, &pm);
+  cairo_set_source(cr_, p);
+  cairo_pattern_destroy(p);
+}
+
+void MetafileCanvas::Fill(const Path& path, bool even_odd, const Brush& brush, const DcState& dc) {
+  if (brush.kind == Brush::Kind::Null || path.empty()) return;
+  Extend(path);
+  BeginDraw(dc);
+  SetPath(path);
+  cairo_set_fill_rule(cr_, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  SetBrushSource(brush, dc);
+  if (dc.rop2 == 6) {  // R2_NOT
+    cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
+    cairo_set_source_rgb(cr_, 1, 1, 1);
+  }
+  cairo_fill(cr_);
+  EndDraw();
+}
+
+void MetafileCanvas::FillColour(const Path& path, Colour colour, const DcState& dc) {
+  Brush b;
+  b.colour = colour;
+  Fill(path, false, b, dc);
+}
+
+void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix_t& m, const DcState& dc) {
+  if (pen.Null() || path.empty() || dc.rop2 == 11) return;  // R2_NOP
+  Extend(path);
+  BeginDraw(dc);
+  SetPath(path);
+  const bool geometric = pen.width > 0 && Usable(m);
+  double width = 1;  // picture pixels
+  if (geometric) {
+    cairo_matrix_t full = m;
+    cairo_matrix_multiply(&full, &m, &base_);
+    cairo_set_matrix(cr_, &full);
+    // One picture pixel at least, as GDI never draws a pen thinner.
+    const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+    width = std::max(pen.width, 1 / scale);
+  }
+  cairo_set_line_width(cr_, width);
+  const std::uint32_t cap = pen.style & kPsEndCapMask, join = pen.style & kPsJoinMask;
+  const bool cosmetic = !geometric || !(pen.style & kPsGeometric);
+  cairo_set_line_cap(cr_, cap == kPsCapFlat ? CAIRO_LINE_CAP_BUTT
+                          : cap == kPsCapSquare ? CAIRO_LINE_CAP_SQUARE
+                          : cosmetic && pen.width <= 1 ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr_, join == kPsJoinBevel ? CAIRO_LINE_JOIN_BEVEL
+                           : join == kPsJoinMiter ? CAIRO_LINE_JOIN_MITER : CAIRO_LINE_JOIN_ROUND);
+  cairo_set_miter_limit(cr_, std::clamp(dc.miter_limit, 1.0, 100.0));
+  const std::vector<double> dashes = DashesFor(pen, width);
+  if (!dashes.empty()) cairo_set_dash(cr_, dashes.data(), static_cast<int>(dashes.size()), 0);
+  cairo_set_source_rgb(cr_, pen.colour.r, pen.colour.g, pen.colour.b);
+  if (dc.rop2 == 6 || dc.rop2 == 7) {  // R2_NOT, R2_XORPEN
+    cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
+    if (dc.rop2 == 6) cairo_set_source_rgb(cr_, 1, 1, 1);
+  } else if (dc.rop2 == 1) {  // R2_BLACK
+    cairo_set_source_rgb(cr_, 0, 0, 0);
+  } else if (dc.rop2 == 16) {  // R2_WHITE
+    cairo_set_source_rgb(cr_, 1, 1, 1);
+  }
+  cairo_stroke(cr_);
+  EndDraw();
+}
+
+void MetafileCanvas::PatternOp(const Path& path, std::uint32_t rop, const DcState& dc) {
+  switch (rop) {
+    case kBlackness: FillColour(path, {0, 0, 0}, dc); return;
+    case kWhiteness: FillColour(path, {1, 1, 1}, dc); return;
+    case kNoOp: return;
+    case kDstInvert:
+    case kPatInvert: {
+      BeginDraw(dc);
+      SetPath(path);
+      cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
+      if (rop == kDstInvert) cairo_set_source_rgb(cr_, 1, 1, 1);
+      else SetBrushSource(dc.brush, dc);
+      cairo_fill(cr_);
+      EndDraw();
+      return;
+    }
+    default: Fill(path, false, dc.brush, dc); return;
+  }
+}
+
+void MetafileCanvas::Blit(cairo_surface_t* image, double sx, double sy, double sw, double sh,
+                          const cairo_matrix_t& m, double dx, double dy, double dw, double dh, std::uint32_t rop,
+                          const DcState& dc) {
+  if (sw == 0 || sh == 0 || dw == 0 || dh == 0 || !Usable(m)) return;
+  cairo_matrix_t place;  // source pixels to logical units
+  cairo_matrix_init(&place, dw / sw, 0, 0, dh / sh, dx - sx * dw / sw, dy - sy * dh / sh);
+  cairo_matrix_t to_logical = place, full;
+  cairo_matrix_multiply(&full, &to_logical, &m);
+  cairo_matrix_multiply(&full, &full, &base_);
+  if (!Usable(full)) return;
+  for (const Point corner : {Point{dx, dy}, Point{dx + dw, dy + dh}}) {
+    const double x = m.xx * corner.x + m.xy * corner.y + m.x0, y = m.yx * corner.x + m.yy * corner.y + m.y0;
+    Extend(Point{x, y});
+  }
+  BeginDraw(dc);
+  cairo_set_matrix(cr_, &full);
+  cairo_rectangle(cr_, sx, sy, sw, sh);
+  cairo_set_source_surface(cr_, image, 0, 0);
+  cairo_pattern_t* p = cairo_get_source(cr_);
+  cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(p, CAIRO_FILTER_GOOD);
+  switch (rop) {
+    case kSrcAnd: cairo_set_operator(cr_, CAIRO_OPERATOR_MULTIPLY); break;
+    case kSrcPaint: cairo_set_operator(cr_, CAIRO_OPERATOR_LIGHTEN); break;
+    case kSrcInvert: case kSrcErase: cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE); break;
+    case kMergePaint: case kNotSrcCopy: case kNotSrcErase:
+      // The inverted source: white, then the source's difference on top.
+      cairo_set_source_rgb(cr_, 1, 1, 1);
+      cairo_fill_preserve(cr_);
+      cairo_set_source_surface(cr_, image, 0, 0);
+      cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+      cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
+      break;
+    default: break;
+  }
+  cairo_fill(cr_);
+  EndDraw();
+}
+
+}  // namespace plendo::codecs::metafile
