@@ -1,11 +1,12 @@
 # make run   install what is missing, build (Release), start the panel
 # make test  install, build, run every test suite
 # make asan  the tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# make tsan  the suites with threads (the GIF painter) under ThreadSanitizer
 # make bench build and run the benchmarks, then compare plendo-batch with its peers
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test asan bench clean
+.PHONY: all deps build run test asan tsan bench clean
 
 all: build
 
@@ -29,6 +30,12 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
+TSAN_SUITES = preview_gif_painter_test app_preview_widget_test
+tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLENDO_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)
+	for t in $(TSAN_SUITES); do QT_QPA_PLATFORM=offscreen build-tsan/tests/preview/$$t || exit 1; done
+
 bench:
 	@bash scripts/install-deps.sh --bench
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLENDO_BUILD_BENCH=ON -DPLENDO_BUILD_TESTS=OFF
@@ -37,4 +44,4 @@ bench:
 	bash bench/compare.sh build-bench/bin
 
 clean:
-	rm -rf $(BUILD) build-asan build-bench
+	rm -rf $(BUILD) build-asan build-tsan build-bench

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "preview/GifBuilder.h"
+#include "preview/GifPainterTestClock.h"
 #include "preview/GifImage.h"
 #include "preview/GifPainter.h"
 #include "preview/ImageControl.h"
@@ -30,53 +31,6 @@ using test::Join;
 
 constexpr Rgba kUncovered{1, 254, 3, 255};  // the target before the animation; no suite colour
 const std::vector<Rgba> kColours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-constexpr auto kPatience = 10s;  // only a broken painter makes the test wait this long
-
-// Time moves only in Advance; WaitOn returns when time reaches the deadline
-// or the event is set.
-class ManualClock final : public AnimationClock {
- public:
-  TimePoint Now() const override { return TimePoint(std::chrono::milliseconds(now_.load())); }
-  bool WaitOn(AutoResetEvent& event, std::optional<TimePoint> deadline) override {
-    {
-      std::lock_guard lock(mutex_);
-      sleeper_ = &event;
-      deadline_ = deadline;
-      ++sleeps_;
-    }
-    changed_.notify_all();
-    const bool woken = event.Wait([&] { return deadline && Now() >= *deadline; });
-    std::lock_guard lock(mutex_);
-    sleeper_ = nullptr;
-    return woken;
-  }
-  // Waits for the painter's next sleep; its length in ms, -1 without end,
-  // -2 when none came.
-  int NextSleep() {
-    std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, kPatience, [&] { return sleeps_ > seen_; })) return -2;
-    ++seen_;
-    if (!deadline_) return -1;
-    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Now()).count());
-  }
-  void Advance(int ms) {
-    std::lock_guard lock(mutex_);
-    now_ += ms;
-    if (sleeper_) sleeper_->Poke();
-  }
-  bool Sleeping() {
-    std::lock_guard lock(mutex_);
-    return sleeper_ != nullptr;
-  }
-
- private:
-  std::atomic<std::int64_t> now_{1000};
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  AutoResetEvent* sleeper_ = nullptr;
-  std::optional<TimePoint> deadline_;
-  int sleeps_ = 0, seen_ = 0;
-};
 
 Bytes LoopExtension(int count) {
   const std::string id = "NETSCAPE2.0";
