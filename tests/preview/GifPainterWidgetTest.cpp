@@ -28,7 +28,9 @@ QApplication& App() {
 TEST(GifPainterWidget, PlaysThroughTheEventLoopUntilCleared) {
   App();
   const std::vector<Rgba> colours = {{255, 0, 0}, {0, 0, 255}};
-  const Bytes bytes = Join({GifHeader(2, 2, colours), GraphicControl(-1, 1, 10), Image(2, 2, {0, 0, 0, 0}),
+  const std::string loop = "NETSCAPE2.0";  // forever
+  const Bytes bytes = Join({GifHeader(2, 2, colours), {0x21, 0xFF, 11}, Bytes(loop.begin(), loop.end()),
+                            {3, 1, 0, 0, 0}, GraphicControl(-1, 1, 10), Image(2, 2, {0, 0, 0, 0}),
                             GraphicControl(-1, 1, 10), Image(2, 2, {1, 1, 1, 1}), kTrailer});
   preview::ManualClock clock;
   auto gif = std::make_unique<preview::TGIFImage>();
