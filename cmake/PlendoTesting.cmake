@@ -7,7 +7,8 @@ function(plendo_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} plendo_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
-    PLENDO_SHARED_TESTDATA="${PROJECT_SOURCE_DIR}/../shared/testdata")
+    PLENDO_SHARED_TESTDATA="${PROJECT_SOURCE_DIR}/../shared/testdata"
+    PLENDO_TESTDATA="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${T_LAYER} ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)

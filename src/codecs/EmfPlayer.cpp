@@ -547,7 +547,13 @@ EmfHeader ParseEmfHeader(std::span<const std::uint8_t> bytes) {
   h.handles = r.U16(52);
   h.device_w = r.I32(72), h.device_h = r.I32(76);
   h.mm_w = r.I32(80), h.mm_h = r.I32(84);
-  if (size >= 108 && r.I32(100) > 0 && r.I32(104) > 0) h.mm_w = r.I32(100) / 1000.0, h.mm_h = r.I32(104) / 1000.0;
+  // Micrometres refine the millimetres, where the header has them; a header
+  // whose description starts at byte 100 has text there instead.
+  if (size >= 108) {
+    const double um_w = r.I32(100) / 1000.0, um_h = r.I32(104) / 1000.0;
+    if (std::abs(um_w - h.mm_w) <= 1 && std::abs(um_h - h.mm_h) <= 1 && um_w > 0 && um_h > 0)
+      h.mm_w = um_w, h.mm_h = um_h;
+  }
   // Some writers put the frame at the origin while the drawing sits
   // elsewhere (above it, at negative y): the frame's size is right, its place
   // is not. When the bounds lie mostly outside the frame, the frame moves
