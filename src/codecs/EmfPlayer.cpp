@@ -513,10 +513,10 @@ void EmfPlayer::Play(std::span<const std::uint8_t> bytes, PlayResult& result) {
 }  // namespace
 
 double EmfHeader::FrameLeft() const {
-  return frame.right > frame.left ? frame.left + frame_shift.x : bounds.left * 100 / DevicePerMmX();
+  return frame.right > frame.left ? frame.left + frame_shift.x : bounds.left * 100.0 / DevicePerMmX();
 }
 double EmfHeader::FrameTop() const {
-  return frame.bottom > frame.top ? frame.top + frame_shift.y : bounds.top * 100 / DevicePerMmY();
+  return frame.bottom > frame.top ? frame.top + frame_shift.y : bounds.top * 100.0 / DevicePerMmY();
 }
 double EmfHeader::FrameWidth() const {
   return frame.right > frame.left ? double(frame.right) - frame.left
@@ -560,8 +560,8 @@ EmfHeader ParseEmfHeader(std::span<const std::uint8_t> bytes) {
   // onto them.
   if (h.frame.right > h.frame.left && h.frame.bottom > h.frame.top && h.bounds.right > h.bounds.left &&
       h.bounds.bottom > h.bounds.top) {
-    const double bl = h.bounds.left * 100 / h.DevicePerMmX(), bt = h.bounds.top * 100 / h.DevicePerMmY();
-    const double br = h.bounds.right * 100 / h.DevicePerMmX(), bb = h.bounds.bottom * 100 / h.DevicePerMmY();
+    const double bl = h.bounds.left * 100.0 / h.DevicePerMmX(), bt = h.bounds.top * 100.0 / h.DevicePerMmY();
+    const double br = h.bounds.right * 100.0 / h.DevicePerMmX(), bb = h.bounds.bottom * 100.0 / h.DevicePerMmY();
     const double ow = std::min<double>(br, h.frame.right) - std::max<double>(bl, h.frame.left);
     const double oh = std::min<double>(bb, h.frame.bottom) - std::max<double>(bt, h.frame.top);
     const double overlap = ow > 0 && oh > 0 ? ow * oh : 0;
