@@ -137,6 +137,36 @@ cairo_matrix_t ReadXform(const RecordBytes& r, std::size_t at) {
   return m;
 }
 
+// A monochrome brush ignores its palette: 0 bits paint in the text colour,
+// 1 bits in the background colour (those of the moment it is made).
+SurfacePtr MonoPattern(const RecordBytes& r, const DcState& s) {
+  const std::uint32_t off_bmi = r.U32(16), cb_bmi = r.U32(20);
+  const auto info = r.Sub(off_bmi, cb_bmi);
+  const auto bits = r.Sub(r.U32(24), r.U32(28));
+  std::vector<std::uint8_t> patched(info.begin(), info.end());
+  if (patched.size() < 40 || ReadU32LE(patched, 0) < 40 || ReadU16LE(patched, 14) != 1) return DibSurface(info, bits);
+  const std::size_t palette = ReadU32LE(patched, 0);
+  if (palette > patched.size() || patched.size() - palette < 8) return DibSurface(info, bits);
+  const std::uint8_t black_white[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+  std::copy(std::begin(black_white), std::end(black_white), patched.begin() + static_cast<std::ptrdiff_t>(palette));
+  SurfacePtr surface = DibSurface(patched, bits);
+  if (!surface) return surface;
+  auto argb = [](const Colour& c) {
+    return 0xFF000000u | std::uint32_t(std::lround(c.r * 255)) << 16 | std::uint32_t(std::lround(c.g * 255)) << 8 |
+           std::uint32_t(std::lround(c.b * 255));
+  };
+  const std::uint32_t zero = argb(s.text_colour), one = argb(s.bk_colour);
+  cairo_surface_flush(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  for (int y = 0; y < cairo_image_surface_get_height(surface.get()); ++y) {
+    auto* px = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < cairo_image_surface_get_width(surface.get()); ++x) px[x] = (px[x] & 0xFFFFFF) ? one : zero;
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
 Brush StockBrush(std::uint32_t i) {
   Brush b;
   static constexpr double kGreys[] = {1.0, 0xC0 / 255.0, 0x80 / 255.0, 0x40 / 255.0, 0.0};
@@ -346,7 +376,7 @@ void EmfPlayer::Record(std::uint32_t type, const RecordBytes& r, PlayResult& res
       Brush b;
       b.kind = Brush::Kind::Pattern;
       b.colour = {0.5, 0.5, 0.5};
-      b.pattern = ParseDib(r, 16);
+      b.pattern = type == kCreateMonoBrush ? MonoPattern(r, s) : ParseDib(r, 16);
       if (!b.pattern) b.kind = Brush::Kind::Solid;
       return Store(r.U32(8), std::move(b));
     }
