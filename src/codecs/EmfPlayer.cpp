@@ -137,34 +137,20 @@ cairo_matrix_t ReadXform(const RecordBytes& r, std::size_t at) {
   return m;
 }
 
-// A monochrome brush ignores its palette: 0 bits paint in the text colour,
-// 1 bits in the background colour (those of the moment it is made).
-SurfacePtr MonoPattern(const RecordBytes& r, const DcState& s) {
+// A monochrome brush ignores its palette: its mask is black for 0 bits and
+// white for 1 bits, and it paints them in the text and background colours of
+// the moment it is used. Writers often leave the palette out.
+SurfacePtr MonoPattern(const RecordBytes& r) {
   const std::uint32_t off_bmi = r.U32(16), cb_bmi = r.U32(20);
   const auto info = r.Sub(off_bmi, cb_bmi);
   const auto bits = r.Sub(r.U32(24), r.U32(28));
-  std::vector<std::uint8_t> patched(info.begin(), info.end());
-  if (patched.size() < 40 || ReadU32LE(patched, 0) < 40 || ReadU16LE(patched, 14) != 1) return DibSurface(info, bits);
-  const std::size_t palette = ReadU32LE(patched, 0);
-  if (palette > patched.size() || patched.size() - palette < 8) return DibSurface(info, bits);
-  const std::uint8_t black_white[8] = {0, 0, 0, 0, 255, 255, 255, 0};
-  std::copy(std::begin(black_white), std::end(black_white), patched.begin() + static_cast<std::ptrdiff_t>(palette));
-  SurfacePtr surface = DibSurface(patched, bits);
-  if (!surface) return surface;
-  auto argb = [](const Colour& c) {
-    return 0xFF000000u | std::uint32_t(std::lround(c.r * 255)) << 16 | std::uint32_t(std::lround(c.g * 255)) << 8 |
-           std::uint32_t(std::lround(c.b * 255));
-  };
-  const std::uint32_t zero = argb(s.text_colour), one = argb(s.bk_colour);
-  cairo_surface_flush(surface.get());
-  unsigned char* data = cairo_image_surface_get_data(surface.get());
-  const int stride = cairo_image_surface_get_stride(surface.get());
-  for (int y = 0; y < cairo_image_surface_get_height(surface.get()); ++y) {
-    auto* px = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-    for (int x = 0; x < cairo_image_surface_get_width(surface.get()); ++x) px[x] = (px[x] & 0xFFFFFF) ? one : zero;
-  }
-  cairo_surface_mark_dirty(surface.get());
-  return surface;
+  if (info.size() < 40 || ReadU32LE(info, 0) < 40 || ReadU16LE(info, 14) != 1) return nullptr;
+  const std::size_t header = ReadU32LE(info, 0);
+  if (header > info.size()) return nullptr;
+  std::vector<std::uint8_t> patched(info.begin(), info.begin() + static_cast<std::ptrdiff_t>(header));
+  patched[32] = 2, patched[33] = patched[34] = patched[35] = 0;  // biClrUsed
+  patched.insert(patched.end(), {0, 0, 0, 0, 255, 255, 255, 0});
+  return DibSurface(patched, bits);
 }
 
 Brush StockBrush(std::uint32_t i) {
@@ -376,7 +362,8 @@ void EmfPlayer::Record(std::uint32_t type, const RecordBytes& r, PlayResult& res
       Brush b;
       b.kind = Brush::Kind::Pattern;
       b.colour = {0.5, 0.5, 0.5};
-      b.pattern = type == kCreateMonoBrush ? MonoPattern(r, s) : ParseDib(r, 16);
+      b.mono = type == kCreateMonoBrush;
+      b.pattern = b.mono ? MonoPattern(r) : ParseDib(r, 16);
       if (!b.pattern) b.kind = Brush::Kind::Solid;
       return Store(r.U32(8), std::move(b));
     }

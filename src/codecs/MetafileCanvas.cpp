@@ -45,6 +45,29 @@ SurfacePtr HatchCell(std::uint32_t style, Colour colour, bool opaque, Colour bk,
   return s;
 }
 
+// A monochrome brush's black/white mask in the colours of the moment.
+SurfacePtr MonoCell(cairo_surface_t* mask, Colour zero, Colour one) {
+  cairo_surface_flush(mask);
+  const int w = cairo_image_surface_get_width(mask), h = cairo_image_surface_get_height(mask);
+  SurfacePtr s = AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+  if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS || w <= 0 || h <= 0) return s;
+  auto argb = [](const Colour& c) {
+    return 0xFF000000u | std::uint32_t(std::lround(c.r * 255)) << 16 | std::uint32_t(std::lround(c.g * 255)) << 8 |
+           std::uint32_t(std::lround(c.b * 255));
+  };
+  const std::uint32_t z = argb(zero), o = argb(one);
+  const unsigned char* from = cairo_image_surface_get_data(mask);
+  unsigned char* to = cairo_image_surface_get_data(s.get());
+  const int from_stride = cairo_image_surface_get_stride(mask), to_stride = cairo_image_surface_get_stride(s.get());
+  for (int y = 0; y < h; ++y) {
+    const auto* in = reinterpret_cast<const std::uint32_t*>(from + static_cast<std::size_t>(y) * from_stride);
+    auto* out = reinterpret_cast<std::uint32_t*>(to + static_cast<std::size_t>(y) * to_stride);
+    for (int x = 0; x < w; ++x) out[x] = (in[x] & 0xFFFFFF) ? o : z;
+  }
+  cairo_surface_mark_dirty(s.get());
+  return s;
+}
+
 std::vector<double> DashesFor(const Pen& pen, double unit) {
   const double u = std::max(unit, 1.0);
   switch (pen.style & kPsStyleMask) {
@@ -136,7 +159,7 @@ void MetafileCanvas::SetBrushSource(const Brush& brush, const DcState& dc) {
     cell = HatchCell(brush.hatch, brush.colour, dc.bk_mode == 2, dc.bk_colour, pattern_scale_);
     cell_scale = 1;
   } else if (brush.kind == Brush::Kind::Pattern && brush.pattern) {
-    cell = brush.pattern;
+    cell = brush.mono ? MonoCell(brush.pattern.get(), dc.text_colour, dc.bk_colour) : brush.pattern;
   }
   if (!cell || cairo_surface_status(cell.get()) != CAIRO_STATUS_SUCCESS) return;
   cairo_pattern_t* p = cairo_pattern_create_for_surface(cell.get());

@@ -56,6 +56,7 @@ struct Brush {
   Colour colour{1, 1, 1};
   std::uint32_t hatch = 0;
   SurfacePtr pattern;  // DIB pattern brushes
+  bool mono = false;   // pattern is a black/white mask painted in the text and background colours
 };
 
 struct Font {

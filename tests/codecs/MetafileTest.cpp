@@ -95,6 +95,31 @@ INSTANTIATE_TEST_SUITE_P(
         RealFile{"poi/spreadsheet/SimpleEMF_windows.emf", 82, 61},
         RealFile{"poi/xmldsign/jack-sign.emf", 272, 106}, RealFile{"twelvemonkeys/test.wmf", 133, 107}));
 
+struct Spot {
+  const char* file;
+  double x, y;  // fraction of the natural size
+  platform::Rgba colour;
+};
+
+class MetafileSpot : public ::testing::TestWithParam<Spot> {};
+
+// The colour a picture must have at one place, where an earlier player went
+// wrong: nested_wmf's page is a monochrome brush without a palette, whose 0
+// bits paint in the text colour (white).
+TEST_P(MetafileSpot, HasItsColourThere) {
+  const Spot& s = GetParam();
+  const test::Bytes bytes = ReadMetafile(s.file);
+  const MetafileSize size = InspectMetafile(bytes);
+  const platform::Bitmap drawn = test::DrawOnWhite(bytes, size.width, size.height);
+  const platform::Rgba p = drawn.PixelAt(static_cast<int>(s.x * size.width), static_cast<int>(s.y * size.height));
+  EXPECT_NEAR(p.r, s.colour.r, 8);
+  EXPECT_NEAR(p.g, s.colour.g, 8);
+  EXPECT_NEAR(p.b, s.colour.b, 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folder, MetafileSpot,
+                         ::testing::Values(Spot{"poi/slideshow/nested_wmf.emf", 0.02, 0.02, {255, 255, 255, 255}}));
+
 TEST(MetafileMappingModes, EveryModeDrawsThePictureOfMmText) {
   const platform::Bitmap text = test::DrawOnWhite(ReadMetafile("libemf2svg/libuemf/test_mm_text_ref.emf"), 561, 397);
   for (const char* mode : {"anisotropic", "hienglish", "himetric", "isotropic", "loenglish", "lometric", "twips"}) {
