@@ -115,24 +115,38 @@ SurfacePtr Bitmap16Surface(Bytes b) {
   const int w = static_cast<std::int16_t>(ReadU16LE(b, 2)), h = static_cast<std::int16_t>(ReadU16LE(b, 4));
   const int width_bytes = ReadU16LE(b, 6);
   const int planes = b[8], bpp = b[9];
-  if (w <= 0 || h <= 0 || planes != 1 || (bpp != 1 && bpp != 24 && bpp != 32 && bpp != 8)) return nullptr;
+  if (w <= 0 || h <= 0 || planes != 1 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)) return nullptr;
   if (std::int64_t{w} * h > kMaxDibPixels) return nullptr;
-  const std::size_t data_at = b.size() >= 14 ? 14 : 10;
+  if (width_bytes <= 0) return nullptr;
+  // Some writers keep the old 4-byte bits pointer after the header, most do
+  // not; the rows follow the pointer only when there is room for them there.
+  // Some give rows padded to 4 bytes in the header and store them padded to
+  // 2.
+  const std::size_t rows_high = static_cast<std::size_t>(h);
+  std::size_t stride = static_cast<std::size_t>(width_bytes);
+  const std::size_t packed = (static_cast<std::size_t>(w) * bpp + 15) / 16 * 2;
+  if (b.size() - 10 < stride * rows_high && packed < stride) stride = packed;
+  const std::size_t data_at = b.size() >= 14 && b.size() - 14 >= stride * rows_high ? 14 : 10;
   const Bytes rows = b.subspan(data_at);
-  if (width_bytes <= 0 || rows.size() / width_bytes < static_cast<std::size_t>(h)) return nullptr;
-  if (std::int64_t{w} * bpp > std::int64_t{width_bytes} * 8) return nullptr;
+  if (rows.size() / stride < rows_high) return nullptr;
+  if (std::int64_t{w} * bpp > std::int64_t(stride) * 8) return nullptr;
   try {
     platform::Bitmap bmp(w, h, platform::PixelFormat::Bgr24);
     for (int y = 0; y < h; ++y) {
-      const std::uint8_t* in = rows.data() + static_cast<std::size_t>(y) * width_bytes;
+      const std::uint8_t* in = rows.data() + static_cast<std::size_t>(y) * stride;
       std::uint8_t* out = bmp.Row(y);
       for (int x = 0; x < w; ++x) {
         std::uint8_t v[3];
         if (bpp == 1) {
           const std::uint8_t c = (in[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0;
           v[0] = v[1] = v[2] = c;
-        } else if (bpp == 8) {
-          v[0] = v[1] = v[2] = in[x];  // no palette travels with it: grey
+        } else if (bpp == 4 || bpp == 8) {
+          // No palette travels with it: grey.
+          v[0] = v[1] = v[2] = bpp == 8 ? in[x] : static_cast<std::uint8_t>(((in[x / 2] >> (x % 2 ? 0 : 4)) & 15) * 17);
+        } else if (bpp == 16) {
+          const unsigned p = in[2 * x] | in[2 * x + 1] << 8;  // 5-5-5
+          v[0] = static_cast<std::uint8_t>((p & 31) * 255 / 31), v[1] = static_cast<std::uint8_t>((p >> 5 & 31) * 255 / 31);
+          v[2] = static_cast<std::uint8_t>((p >> 10 & 31) * 255 / 31);
         } else {
           const int n = bpp / 8;
           v[0] = in[n * x], v[1] = in[n * x + 1], v[2] = in[n * x + 2];

@@ -44,11 +44,12 @@ std::vector<Point> ParsePoints(const RecordBytes& r, std::size_t at, std::size_t
 
 // Region object: i16 next, type, i32 count, i16 size, scans, max scan,
 // RECT bound; then scans of u16 count, i16 top, bottom, count/2 pairs of
-// (left, right), u16 count again.
-Region ParseRegion(const RecordBytes& r) {
-  const std::size_t scans = r.U16(16);
+// (left, right), u16 count again. Some writers keep the count to 16 bits,
+// which moves everything after it one word up.
+Region ParseRegion(const RecordBytes& r, std::size_t shift = 0) {
+  const std::size_t scans = r.U16(16 - shift);
   Region region;
-  std::size_t at = 28;
+  std::size_t at = 28 - shift;
   for (std::size_t s = 0; s < scans; ++s) {
     const std::size_t count = r.U16(at);
     const double top = r.I16(at + 2), bottom = r.I16(at + 4);
@@ -58,6 +59,28 @@ Region ParseRegion(const RecordBytes& r) {
     at += 6 + 2 * count + 2;
   }
   return region;
+}
+
+// A region that fits neither layout still takes its slot (an empty one), so
+// that the objects after it keep their numbers and the drawing goes on.
+Region ParseAnyRegion(const RecordBytes& r) {
+  for (std::size_t shift : {0, 2}) {
+    try {
+      return ParseRegion(r, shift);
+    } catch (const MetafileError&) {
+    }
+  }
+  return Region{};
+}
+
+// A BS_PATTERN brush's device-dependent bitmap; one bit deep, it paints in
+// the text and background colours.
+Brush Bitmap16Brush(std::span<const std::uint8_t> bitmap) {
+  Brush b;
+  b.colour = {0.5, 0.5, 0.5};
+  b.pattern = Bitmap16Surface(bitmap);
+  if (b.pattern) b.kind = Brush::Kind::Pattern, b.mono = bitmap.size() > 9 && bitmap[9] == 1;
+  return b;
 }
 
 class WmfPlayer {
@@ -217,21 +240,27 @@ void WmfPlayer::Record(std::uint16_t function, const RecordBytes& r) {
       return Create(std::move(f));
     }
     case kDibCreatePatternBrush: {
-      // u16 style, u16 usage, packed DIB.
+      // u16 style, u16 usage, then a packed DIB, or for BS_PATTERN a
+      // device-dependent bitmap.
+      const auto data = r.Sub(10, r.Size() - std::min<std::size_t>(10, r.Size()));
+      if (r.U16(6) == 3) return Create(Bitmap16Brush(data));
       Brush b;
       b.kind = Brush::Kind::Pattern;
       b.colour = {0.5, 0.5, 0.5};
-      b.pattern = PackedDibSurface(r.Sub(10, r.Size() - std::min<std::size_t>(10, r.Size())));
+      b.pattern = PackedDibSurface(data);
       if (!b.pattern) b.kind = Brush::Kind::Solid;
       return Create(std::move(b));
     }
     case kCreatePatternBrush: {
-      Brush b;
-      b.colour = {0.5, 0.5, 0.5};
-      return Create(std::move(b));
+      // The bitmap's 10-byte header, 4 unused bytes, 18 reserved, the rows.
+      if (r.Size() < 44) return Create(Bitmap16Brush({}));
+      const auto header = r.Sub(6, 10), rows = r.Sub(38, r.Size() - 38);
+      std::vector<std::uint8_t> bitmap(header.begin(), header.end());
+      bitmap.insert(bitmap.end(), rows.begin(), rows.end());
+      return Create(Bitmap16Brush(bitmap));
     }
     case kCreatePalette: return Create(Palette{});
-    case kCreateRegion: return Create(ParseRegion(r));
+    case kCreateRegion: return Create(ParseAnyRegion(r));
     case kFillRegion: case kFrameRegion: case kPaintRegion: case kInvertRegion: {
       const GdiObject* o = Find(r.U16(6));
       const Region* g = o ? std::get_if<Region>(o) : nullptr;
