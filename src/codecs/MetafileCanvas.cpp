@@ -195,17 +195,30 @@ void MetafileCanvas::FillColour(const Path& path, Colour colour, const DcState& 
 
 void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix_t& m, const DcState& dc) {
   if (pen.Null() || path.empty() || dc.rop2 == 11) return;  // R2_NOP
-  Extend(path);
-  BeginDraw(dc);
-  SetPath(path);
   const bool geometric = pen.width > 0 && Usable(m);
+  const double scale = geometric ? std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx)) : 1;
+  // What a line covers reaches half its width past its path (GDI counts it
+  // in a picture's bounds).
+  const double half = geometric ? std::max(pen.width * scale, 1.0) / 2 : 0.5;
+  for (const PathOp& op : path) {
+    if (op.kind == PathOp::Close) continue;
+    for (int i = 0; i < (op.kind == PathOp::Curve ? 3 : 1); ++i)
+      Extend(Point{op.p[i].x - half, op.p[i].y - half}), Extend(Point{op.p[i].x + half, op.p[i].y + half});
+  }
+  BeginDraw(dc);
+  // GDI's pixel (x, y) is centred on the point (x, y), cairo's on (x + 0.5,
+  // y + 0.5): a line through x lights pixel x there, so it moves half a pixel
+  // here. Fills cover the same pixels in both without it.
+  const cairo_matrix_t base = base_;
+  cairo_matrix_translate(&base_, 0.5, 0.5);
+  SetPath(path);
+  base_ = base;
   double width = 1;  // picture pixels
   if (geometric) {
     cairo_matrix_t full = m;
     cairo_matrix_multiply(&full, &m, &base_);
     cairo_set_matrix(cr_, &full);
     // One picture pixel at least, as GDI never draws a pen thinner.
-    const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
     width = std::max(pen.width, 1 / scale);
   }
   cairo_set_line_width(cr_, width);
