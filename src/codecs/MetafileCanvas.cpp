@@ -68,6 +68,22 @@ SurfacePtr MonoCell(cairo_surface_t* mask, Colour zero, Colour one) {
   return s;
 }
 
+// The binary raster operations of GDI's drawing modes on one 8-bit channel
+// (R2_BLACK = 1 ... R2_WHITE = 16): bit 2P + D of mode - 1 is the result for
+// pen bit P over screen bit D.
+std::uint8_t Rop2(int mode, std::uint8_t d, std::uint8_t p) {
+  const unsigned table = static_cast<unsigned>(mode - 1);
+  unsigned out = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    const unsigned pb = p >> bit & 1, db = d >> bit & 1;
+    out |= (table >> (2 * pb + db) & 1) << bit;
+  }
+  return static_cast<std::uint8_t>(out);
+}
+
+// Modes that cairo's operators do not give.
+bool BitwiseRop2(int mode) { return mode >= 1 && mode <= 16 && mode != 6 && mode != 7 && mode != 13; }
+
 std::vector<double> DashesFor(const Pen& pen, double unit) {
   const double u = std::max(unit, 1.0);
   switch (pen.style & kPsStyleMask) {
@@ -172,12 +188,64 @@ void MetafileCanvas::SetBrushSource(const Brush& brush, const DcState& dc) {
   cairo_pattern_destroy(p);
 }
 
+// Covers the current path (filled or stroked, clipped) with the pen colour
+// combined bit by bit with what is there, in proportion to the coverage.
+void MetafileCanvas::PaintRop2(int mode, Colour pen, bool stroke) {
+  cairo_push_group_with_content(cr_, CAIRO_CONTENT_ALPHA);
+  cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+  if (stroke) cairo_stroke(cr_);
+  else cairo_fill(cr_);
+  cairo_pattern_t* group = cairo_pop_group(cr_);
+  cairo_surface_t* mask = nullptr;
+  cairo_surface_t* target = cairo_get_target(cr_);
+  if (cairo_pattern_get_surface(group, &mask) == CAIRO_STATUS_SUCCESS &&
+      cairo_surface_get_type(mask) == CAIRO_SURFACE_TYPE_IMAGE &&
+      cairo_image_surface_get_format(mask) == CAIRO_FORMAT_A8 &&
+      cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE &&
+      cairo_image_surface_get_format(target) == CAIRO_FORMAT_RGB24) {
+    cairo_surface_flush(mask);
+    cairo_surface_flush(target);
+    double ox = 0, oy = 0;
+    cairo_surface_get_device_offset(mask, &ox, &oy);
+    const int mw = cairo_image_surface_get_width(mask), mh = cairo_image_surface_get_height(mask);
+    const int tw = cairo_image_surface_get_width(target), th = cairo_image_surface_get_height(target);
+    const unsigned char* m = cairo_image_surface_get_data(mask);
+    unsigned char* t = cairo_image_surface_get_data(target);
+    const int ms = cairo_image_surface_get_stride(mask), ts = cairo_image_surface_get_stride(target);
+    const std::uint8_t pc[3] = {static_cast<std::uint8_t>(std::lround(pen.b * 255)),
+                                static_cast<std::uint8_t>(std::lround(pen.g * 255)),
+                                static_cast<std::uint8_t>(std::lround(pen.r * 255))};
+    for (int y = 0; y < mh; ++y) {
+      const int ty = y - static_cast<int>(oy);
+      if (ty < 0 || ty >= th) continue;
+      for (int x = 0; x < mw; ++x) {
+        const int tx = x - static_cast<int>(ox);
+        const unsigned a = m[static_cast<std::size_t>(y) * ms + x];
+        if (a == 0 || tx < 0 || tx >= tw) continue;
+        auto* px = reinterpret_cast<std::uint32_t*>(t + static_cast<std::size_t>(ty) * ts) + tx;
+        std::uint32_t out = 0xFF000000u;
+        for (int c = 0; c < 3; ++c) {
+          const unsigned d = *px >> (8 * c) & 0xFF, r = Rop2(mode, static_cast<std::uint8_t>(d), pc[c]);
+          out |= ((r * a + d * (255 - a) + 127) / 255) << (8 * c);
+        }
+        *px = out;
+      }
+    }
+    cairo_surface_mark_dirty(target);
+  }
+  cairo_pattern_destroy(group);
+}
+
 void MetafileCanvas::Fill(const Path& path, bool even_odd, const Brush& brush, const DcState& dc) {
   if (brush.kind == Brush::Kind::Null || path.empty()) return;
   Extend(path);
   BeginDraw(dc);
   SetPath(path);
   cairo_set_fill_rule(cr_, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  if (BitwiseRop2(dc.rop2)) {
+    PaintRop2(dc.rop2, brush.colour, false);
+    return EndDraw();
+  }
   SetBrushSource(brush, dc);
   if (dc.rop2 == 6) {  // R2_NOT
     cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
@@ -236,10 +304,9 @@ void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix
   if (dc.rop2 == 6 || dc.rop2 == 7) {  // R2_NOT, R2_XORPEN
     cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
     if (dc.rop2 == 6) cairo_set_source_rgb(cr_, 1, 1, 1);
-  } else if (dc.rop2 == 1) {  // R2_BLACK
-    cairo_set_source_rgb(cr_, 0, 0, 0);
-  } else if (dc.rop2 == 16) {  // R2_WHITE
-    cairo_set_source_rgb(cr_, 1, 1, 1);
+  } else if (BitwiseRop2(dc.rop2)) {
+    PaintRop2(dc.rop2, pen.colour, true);
+    return EndDraw();
   }
   cairo_stroke(cr_);
   EndDraw();

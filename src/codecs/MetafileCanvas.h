@@ -49,6 +49,7 @@ class MetafileCanvas {
   void ApplyClip(const DcState& dc);
   void SetPath(const Path& path);
   void SetBrushSource(const Brush& brush, const DcState& dc);
+  void PaintRop2(int mode, Colour pen, bool stroke);
 
   cairo_t* cr_;
   cairo_matrix_t base_;
