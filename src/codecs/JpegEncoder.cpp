@@ -5,29 +5,73 @@
 
 #include "codecs/JpegError.h"
 
+#include <jerror.h>
+
 namespace plendo::codecs {
 
 using platform::Bitmap;
 using platform::PixelFormat;
 namespace {
 
-// Compresses `bgr` (24-bit) into the memory buffer libjpeg allocates. The
-// rows go in as they are stored, blue first: libjpeg converts them to YCbCr
-// as it would red-first rows, so the stream is the same without a copy. Kept
-// free of objects with destructors between setjmp and the last libjpeg call.
-void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, std::vector<std::uint8_t>& out) {
+// The stream grows in a buffer of ours, owned by the caller of Compress: when
+// an error jumps out of libjpeg, exactly the live buffer is freed, and no
+// object of the function holding the jump point changes after it is set.
+struct MemoryDestination {
+  jpeg_destination_mgr pub{};
+  unsigned char* data = nullptr;
+  std::size_t capacity = 0;
+
+  MemoryDestination() = default;
+  MemoryDestination(const MemoryDestination&) = delete;
+  MemoryDestination& operator=(const MemoryDestination&) = delete;
+  ~MemoryDestination() { std::free(data); }
+  std::size_t Used() const { return capacity - pub.free_in_buffer; }
+};
+
+MemoryDestination& DestinationOf(j_compress_ptr cinfo) { return *reinterpret_cast<MemoryDestination*>(cinfo->dest); }
+
+// Doubles the buffer, keeping what was written; an allocation failure is a
+// libjpeg error like any other.
+void Grow(j_compress_ptr cinfo) {
+  MemoryDestination& d = DestinationOf(cinfo);
+  const std::size_t used = d.data ? d.Used() : 0;
+  const std::size_t next = d.capacity ? d.capacity * 2 : std::size_t{64} << 10;
+  auto* grown = static_cast<unsigned char*>(std::realloc(d.data, next));
+  if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 10);
+  d.data = grown;
+  d.capacity = next;
+  d.pub.next_output_byte = grown + used;
+  d.pub.free_in_buffer = next - used;
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+  if (!DestinationOf(cinfo).data) Grow(cinfo);
+}
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+  // libjpeg calls this with the whole buffer full.
+  DestinationOf(cinfo).pub.free_in_buffer = 0;
+  Grow(cinfo);
+  return TRUE;
+}
+void TermDestination(j_compress_ptr) {}
+
+// Compresses `bgr` (24-bit) into `dest`. The rows go in as they are stored,
+// blue first: libjpeg converts them to YCbCr as it would red-first rows, so
+// the stream is the same without a copy. Kept free of objects with
+// destructors between setjmp and the last libjpeg call.
+void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, MemoryDestination& dest) {
   jpeg_compress_struct cinfo{};
   JpegErrorManager err;
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
   cinfo.err = InstallJpegErrorManager(err);
   if (setjmp(err.jump)) {
     jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
     throw EJPEG(err.code);
   }
   jpeg_create_compress(&cinfo);
-  jpeg_mem_dest(&cinfo, &buffer, &size);
+  dest.pub.init_destination = InitDestination;
+  dest.pub.empty_output_buffer = EmptyOutputBuffer;
+  dest.pub.term_destination = TermDestination;
+  cinfo.dest = &dest.pub;
   cinfo.image_width = static_cast<JDIMENSION>(bgr.Width());
   cinfo.image_height = static_cast<JDIMENSION>(bgr.Height());
   cinfo.input_components = 3;
@@ -48,8 +92,6 @@ void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, std::vector<s
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
-  out.assign(buffer, buffer + size);
-  std::free(buffer);
 }
 
 }  // namespace
@@ -59,7 +101,9 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, const JpegEncodeOptio
   if (bitmap.Empty()) return out;
   const Bitmap converted = bitmap.Format() == PixelFormat::Bgr24 ? Bitmap() : ConvertToBgr24(bitmap);
   const Bitmap& bgr = bitmap.Format() == PixelFormat::Bgr24 ? bitmap : converted;
-  Compress(bgr, options, out);
+  MemoryDestination dest;
+  Compress(bgr, options, dest);
+  out.assign(dest.data, dest.data + dest.Used());
   return out;
 }
 

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <vector>
 
 #include "codecs/JpegEncoder.h"
+#include "codecs/JpegError.h"
 
 namespace plendo::codecs {
 namespace {
@@ -80,6 +85,49 @@ TEST(JpegEncoder, BlueFirstRowsGiveTheSameBytesAsRedFirst) {
       EXPECT_EQ(EncodeJpeg(noise, options), EncodeAsRgb(noise, options))
           << width << "x" << height << " q" << options.quality;
   }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Leaves the process `margin` bytes of address space beyond what it maps now.
+void CapAddressSpace(std::size_t margin) {
+  std::size_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const rlim_t cap = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + margin;
+  const rlimit limit{cap, cap};
+  if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(2);
+}
+
+// The stream of a noisy picture grows to megabytes; an allocation failing on
+// the way is a JPEG error, and the error path frees exactly the live buffer
+// (glibc stops a process that frees one twice).
+TEST(JpegEncoderDeathTest, AnAllocationFailureWhileTheStreamGrowsIsAJpegError) {
+  if (kAddressSanitizer) GTEST_SKIP() << "a capped address space starves the sanitizer's own allocator";
+  std::mt19937 random(3);
+  Bitmap noise(2048, 2048, PixelFormat::Bgr24);
+  for (int y = 0; y < noise.Height(); ++y)
+    for (int i = 0; i < noise.Width() * 3; ++i) noise.Row(y)[i] = static_cast<std::uint8_t>(random());
+  EXPECT_EXIT(
+      {
+        CapAddressSpace(std::size_t{2} << 20);
+        try {
+          EncodeJpeg(noise, {100, false});
+        } catch (const EJPEG&) {
+          std::_Exit(0);
+        }
+        std::_Exit(1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
