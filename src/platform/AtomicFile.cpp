@@ -69,11 +69,26 @@ void WriteAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& path)
   }
 }
 
-// The mode bits of the file at `path`, when one stands there.
+// The mode bits of the file at `path`, when one stands there. What a plain
+// truncating write could not have written is refused, not replaced: a device,
+// a FIFO, or a file without write permission (judged by its bits too, so the
+// superuser does not overwrite a file its owner made read-only).
 std::optional<mode_t> ExistingMode(const fs::path& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  if (S_ISDIR(st.st_mode)) Fail("cannot write", path, EISDIR);
+  if (!S_ISREG(st.st_mode)) Fail("cannot write", path, EPERM);
+  if ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) Fail("cannot write", path, EACCES);
   return st.st_mode & 07777;
+}
+
+// A symbolic link at the name is written through: its target is replaced,
+// the link stays.
+fs::path ResolveLinks(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(path, ec)) return path;
+  const fs::path target = fs::weakly_canonical(path, ec);
+  return ec ? path : target;
 }
 
 bool IsDirectory(const fs::path& path) {
@@ -114,8 +129,10 @@ AtomicWriteOutcome RenameIntoFreeName(TempFile& temp, const fs::path& path) {
 
 }  // namespace
 
-AtomicWriteOutcome WriteFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes,
+AtomicWriteOutcome WriteFileAtomically(const fs::path& name, std::span<const std::uint8_t> bytes,
                                        AtomicWriteMode mode, AtomicWriteSync sync) {
+  const fs::path path = mode == AtomicWriteMode::Replace ? ResolveLinks(name) : name;
+  const std::optional<mode_t> replaced = mode == AtomicWriteMode::Replace ? ExistingMode(path) : std::nullopt;
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   fs::path temp_path;
   FileDescriptor fd(CreateTemp(folder, temp_path));
@@ -123,7 +140,6 @@ AtomicWriteOutcome WriteFileAtomically(const fs::path& path, std::span<const std
   WriteAll(fd.Get(), bytes, temp.Path());
 
   if (mode == AtomicWriteMode::Replace) {
-    const std::optional<mode_t> replaced = ExistingMode(path);
     if (replaced) ::fchmod(fd.Get(), *replaced);
     // A file that replaces another must be on disk before the rename makes
     // the old one go; a new file risks nothing of the user's.

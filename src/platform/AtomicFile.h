@@ -35,8 +35,11 @@ enum class AtomicWriteOutcome { Written, AlreadyExists };
 // keeps the permissions of the one it replaces (with WhenReplacing it is on
 // disk before the old content goes). NoReplace never
 // replaces an existing file, even one that appeared while the bytes were
-// written: the outcome is then AlreadyExists and nothing changes. Throws
-// AtomicFileError on any failure, among them a folder standing at `path`.
+// written: the outcome is then AlreadyExists and nothing changes. With
+// Replace, a symbolic link at `path` is written through to its target, and
+// anything there that a plain write could not have written (a folder, a
+// FIFO or device, a read-only file) is a failure. Throws AtomicFileError on
+// any failure.
 AtomicWriteOutcome WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                                        AtomicWriteMode mode, AtomicWriteSync sync);
 

@@ -61,6 +61,31 @@ TEST_P(AtomicFile, AnExistingFileIsReplacedWithItsPermissionsOrLeftAlone) {
   EXPECT_EQ(Listing(dir_.Path()), std::vector<std::string>{"out.jpg"});
 }
 
+TEST_P(AtomicFile, WhatAPlainWriteCouldNotWriteIsRefusedAndALinkIsWrittenThrough) {
+  const auto target = dir_ / "target.jpg";
+  test::WriteBytes(target, {1, 2, 3});
+  std::filesystem::create_symlink("target.jpg", dir_ / "link.jpg");
+  const Bytes bytes = {9, 8};
+  EXPECT_EQ(Write(dir_ / "link.jpg", bytes), Replaces() ? AtomicWriteOutcome::Written : AtomicWriteOutcome::AlreadyExists);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.jpg"));
+  EXPECT_EQ(ReadBytes(target), (Replaces() ? bytes : Bytes{1, 2, 3}));
+
+  const auto read_only = dir_ / "read-only.jpg";
+  test::WriteBytes(read_only, {4, 5});
+  ASSERT_EQ(::chmod(read_only.c_str(), 0444), 0);
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.jpg").c_str(), 0666), 0);
+  for (const char* name : {"read-only.jpg", "fifo.jpg"}) {
+    if (Replaces()) {
+      EXPECT_THROW(Write(dir_ / name, bytes), AtomicFileError) << name;
+    } else {
+      EXPECT_EQ(Write(dir_ / name, bytes), AtomicWriteOutcome::AlreadyExists) << name;
+    }
+  }
+  EXPECT_EQ(ReadBytes(read_only), (Bytes{4, 5}));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir_ / "fifo.jpg"));
+  EXPECT_EQ(Listing(dir_.Path()), (std::vector<std::string>{"fifo.jpg", "link.jpg", "read-only.jpg", "target.jpg"}));
+}
+
 TEST_P(AtomicFile, AFolderAtTheNameIsAFailureThatLeavesNoTemporaryFile) {
   std::filesystem::create_directory(dir_ / "out.jpg");
   test::WriteBytes(dir_ / "out.jpg" / "inside", {1});
