@@ -20,7 +20,10 @@ std::vector<std::filesystem::path> LocalFiles(const QMimeData* mime) {
   std::vector<std::filesystem::path> paths;
   if (!mime || !mime->hasUrls()) return paths;
   for (const QUrl& url : mime->urls()) {
-    if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
+    // A name is bytes and need not be UTF-8: take them from the URL's
+    // encoding, never through a QString, which would replace them.
+    if (url.isLocalFile())
+      paths.emplace_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
   }
   return paths;
 }

@@ -21,7 +21,8 @@ const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtTestApp);
 std::unique_ptr<QMimeData> UrlsOf(const std::vector<std::filesystem::path>& paths) {
   auto mime = std::make_unique<QMimeData>();
   QList<QUrl> urls;
-  for (const auto& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p.string()));
+  // As a file manager sends them: the name's bytes, percent-encoded.
+  for (const auto& p : paths) urls << QUrl::fromEncoded("file://" + QByteArray(p.c_str()).toPercentEncoding("/"));
   mime->setUrls(urls);
   return mime;
 }
@@ -128,6 +129,13 @@ TEST_F(DropTest, UnprocessableFileIsReportedAndTheBatchGoesOn) {
   const auto good = Source("good.jpg", Jpeg());
   ASSERT_TRUE(Drop({bad, in(), good}));
   EXPECT_EQ(Written(), (std::vector<std::string>{"good_w100.jpg"}));
+  EXPECT_EQ(Count(), "出力済 1 枚");
+}
+
+TEST_F(DropTest, NamesThatAreNotUtf8KeepTheirBytes) {
+  OpenWithOutput();
+  ASSERT_TRUE(Drop({Source("caf\xE9 \xFF.jpg", Jpeg())}));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"caf\xE9 \xFF_w100.jpg"}));
   EXPECT_EQ(Count(), "出力済 1 枚");
 }
 

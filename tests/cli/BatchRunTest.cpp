@@ -64,8 +64,10 @@ TEST_F(BatchRun, MixedBatchPrintsOneLinePerFileAndFailsWithOne) {
 
 TEST_F(BatchRun, CleanBatchExitsZero) {
   const fs::path a = Jpeg("a.jpg");
-  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), a.string()}), kExitOk);
-  EXPECT_EQ(test::Listing(out), std::vector<std::string>{"a_w32.jpg"});
+  const fs::path b = Jpeg("caf\xE9.jpg");  // a name that is not UTF-8 keeps its bytes
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), a.string(), b.string()}),
+            kExitOk);
+  EXPECT_EQ(test::Listing(out), (std::vector<std::string>{"a_w32.jpg", "caf\xE9_w32.jpg"}));
 }
 
 TEST_F(BatchRun, SkippedFilesAreNoFailure) {
