@@ -283,7 +283,7 @@ void TCFORM::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   try {
-    settings::WriteSettingsPanelPlacement(main_.Location().writePath, main_.y(), main_.x(),
+    settings::WriteSettingsPanelPlacement(main_.Location(), main_.y(), main_.x(),
                                           {y(), x(), PageBASE->currentIndex()});
   } catch (const std::exception& e) {
     // The panel shows no messages about the settings file.

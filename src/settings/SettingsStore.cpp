@@ -122,4 +122,23 @@ void WriteSettingsPanelPlacement(const std::filesystem::path& path, std::int32_t
   WriteIniString(path, "CFORM", "ActivePage", Int(placement.ActivePage));
 }
 
+void WriteSettingsPanelPlacement(const SettingsLocation& location, std::int32_t mainTop,
+                                 std::int32_t mainLeft, const SettingsPanelPlacement& placement) {
+  std::error_code ec;
+  if (location.fallback && !std::filesystem::exists(location.writePath, ec)) {
+    // The first write to the config folder carries the whole file over: a
+    // file holding only these entries would hide every other one at the next
+    // start.
+    std::filesystem::create_directories(location.writePath.parent_path(), ec);
+    IniFile ini;
+    try {
+      ini = IniFile::Load(location.readPath);
+    } catch (const platform::IniReadError&) {
+      // Nothing readable to carry over.
+    }
+    ini.Save(location.writePath);
+  }
+  WriteSettingsPanelPlacement(location.writePath, mainTop, mainLeft, placement);
+}
+
 }  // namespace plendo::settings

@@ -49,6 +49,10 @@ SettingsPanelPlacement ReadSettingsPanelPlacement(const std::filesystem::path& p
                                                   std::int32_t mainTop, std::int32_t mainLeft);
 void WriteSettingsPanelPlacement(const std::filesystem::path& path, std::int32_t mainTop,
                                  std::int32_t mainLeft, const SettingsPanelPlacement& placement);
+// The same, to `location.writePath`; in the config folder, the first write
+// creates the folder and starts from the file start-up read.
+void WriteSettingsPanelPlacement(const SettingsLocation& location, std::int32_t mainTop,
+                                 std::int32_t mainLeft, const SettingsPanelPlacement& placement);
 
 // Value conversions of the file. Unconvertible text gives the fallback.
 std::int32_t ParseInteger(std::string_view text, std::int32_t fallback);

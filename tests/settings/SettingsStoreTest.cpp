@@ -219,6 +219,18 @@ TEST(SettingsStoreTest, SettingsPanelPlacementDefaultsAndEntryWrites) {
   EXPECT_EQ(s.app.Compress, 90);
 }
 
+TEST(SettingsStoreTest, FirstEntryWriteToTheConfigFolderCarriesTheWholeFileOver) {
+  test::TempDir dir;
+  const SettingsLocation location{dir / "bin" / "plendo.ENV", dir / "config" / "plendo" / "plendo.ENV", true};
+  std::filesystem::create_directories(location.readPath.parent_path());
+  WriteText(location.readPath, "[Secret]\nCompress=90\n");
+  WriteSettingsPanelPlacement(location, 11, 12, {300, 400, 3});
+  const StartSettings s = ReadStartSettings(location.writePath);
+  EXPECT_EQ(s.panel.Top, 11);
+  EXPECT_EQ(s.app.Compress, 90);
+  EXPECT_EQ(ReadSettingsPanelPlacement(location.writePath, 0, 0).ActivePage, 3);
+}
+
 // --- comma text ---------------------------------------------------------
 
 struct CommaCase {
