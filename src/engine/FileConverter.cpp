@@ -4,6 +4,7 @@
 #include "engine/FileConverter.h"
 
 #include <new>
+#include <string_view>
 #include <system_error>
 
 #include "codecs/JpegEncoder.h"
@@ -27,7 +28,10 @@ namespace fs = std::filesystem;
 
 constexpr std::uint16_t kJpegCompression = 6;  // thumbnail stored as JPEG
 
-std::string MarkedArtist(const std::string& artist) {
+// Some cameras pad a fixed-width Artist with spaces or NULs; the mark goes
+// after the name, not after the padding.
+std::string MarkedArtist(std::string artist) {
+  artist.erase(artist.find_last_not_of(std::string_view(" \0", 2)) + 1);
   return artist.empty() ? std::string("Plendo") : artist + " (Plendo)";
 }
 

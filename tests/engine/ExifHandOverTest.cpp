@@ -20,7 +20,7 @@ void WriteExifSource(const fs::path& path, const std::string& artist) {
 
 struct ArtistCase {
   const char* label;
-  const char* artist;
+  std::string artist;
   const char* marked;
 };
 
@@ -54,7 +54,10 @@ TEST_P(ExifCopy, CarriesTheBlockWithTheArtistMarkedAndAThumbnail) {
 
 INSTANTIATE_TEST_SUITE_P(Artists, ExifCopy,
                          ::testing::Values(ArtistCase{"None", "", "Plendo"},
-                                           ArtistCase{"Named", "Taro", "Taro (Plendo)"}),
+                                           ArtistCase{"Named", "Taro", "Taro (Plendo)"},
+                                           ArtistCase{"SpacePadded", "Taro Yamada    ", "Taro Yamada (Plendo)"},
+                                           ArtistCase{"NulPadded", std::string("Taro\0 \0\0", 7), "Taro (Plendo)"},
+                                           ArtistCase{"OnlyPadding", "      ", "Plendo"}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(EngineTest, ExifCopyOffWritesNoExif) {
