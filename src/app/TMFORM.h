@@ -38,7 +38,7 @@ struct SizeBoxKeyOutcome;
 struct SizeBoxText;
 
 // Texts of the panel.
-inline constexpr char kAppTitleAtStart[] = "画像一括サイズ変換 「Plendo」 for Windows";
+inline constexpr char kAppTitleAtStart[] = "画像一括サイズ変換 「Plendo」";
 inline constexpr char kAppTitle[] = "Plendo v1.26";
 inline constexpr char kWindowCaption[] = " Plendo ver 1.26";
 inline constexpr char kCaptionChooseFolder[] = "ここを押して、画像の出力先をお選びください";

@@ -42,6 +42,7 @@ TEST_F(MainPanelTest, FirstStartShowsWhatIsMissing) {
   EXPECT_EQ(f.pos(), QPoint(100, 100));
   EXPECT_TRUE(f.StaysOnTop());
   EXPECT_EQ(f.windowTitle().toStdString(), app::kWindowCaption);
+  EXPECT_EQ(std::string(app::kAppTitleAtStart), "画像一括サイズ変換 「Plendo」");  // no other system named
   EXPECT_EQ(f.size(), QSize(312, 213));
   EXPECT_EQ(f.btTERM->text().toStdString(), "終了");
   EXPECT_TRUE(f.btTERM->hasFocus() || f.focusWidget() == f.btTERM);
