@@ -85,6 +85,8 @@ void TCFORM::CreateControls() {
   btCancel->setGeometry(253, 185, 56, 25);
   connect(btOK, &QPushButton::clicked, this, &TCFORM::btOKClick);
   connect(btCancel, &QPushButton::clicked, this, &TCFORM::btCancelClick);
+  // The panel has no default button: Enter on a check box presses nothing.
+  for (QPushButton* b : {btOK, btCancel}) b->setAutoDefault(false);
   SaveLocate = CheckBox("この設定パネルの位置を保存する", this, 10, 192, 165, 14);
   SaveLocate->setFont(PanelFont(Face::Gothic, 9));
   btCancel->setFocus();

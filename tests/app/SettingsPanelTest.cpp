@@ -288,6 +288,17 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
 
 INSTANTIATE_TEST_SUITE_P(Close, ConfirmOrCancelTest, ::testing::Bool());
 
+TEST_F(SettingsPanelTest, EnterOnACheckBoxOrRadioButtonPressesNoButton) {
+  app::TCFORM& p = OpenPanel();
+  p.show();
+  int pressed = 0;
+  for (QPushButton* b : {p.btOK, p.btCancel}) QObject::connect(b, &QPushButton::clicked, [&] { ++pressed; });
+  for (QWidget* w : std::initializer_list<QWidget*>{p.CopyExif, p.GammaGroup->Button(1), p.SaveLocate})
+    QTest::keyClick(w, Qt::Key_Return);
+  EXPECT_EQ(pressed, 0);
+  EXPECT_TRUE(p.isVisible());
+}
+
 TEST_F(SettingsPanelTest, OutputBesideSourceLocksOverwrite) {
   app::TCFORM& p = OpenPanel("OutOrigDir=1\n[Option]\nOverWrite=1\n");
   EXPECT_EQ(p.OverWrite->ItemIndex(), 0);
