@@ -187,7 +187,7 @@ void TMFORM::ChangeButtonsEnabled(bool enabled) {
   if (settings_.XQTDisp) {
     WOBASE->SetUsable(enabled);
     CSBASE->SetUsable(enabled);
-    GSizeBox->setEnabled(enabled);
+    GSizeGate_->SetUsable(enabled);
     return;
   }
   btWOUT->setEnabled(enabled);

@@ -34,6 +34,7 @@ namespace plendo::app {
 
 class PreviewWidget;
 class TPanelBase;
+class InputGate;
 struct SizeBoxKeyOutcome;
 struct SizeBoxText;
 
@@ -179,6 +180,7 @@ class TMFORM : public QWidget, public engine::PanelHost {
 
   settings::SettingsLocation location_;
   settings::AppSettings settings_;
+  InputGate* GSizeGate_ = nullptr;  // GSizeBox during a batch with XQTDisp
   std::string WOPath_;
   std::unique_ptr<engine::ResizeEngine> engine_;
   FolderBrowser browseForFolder_;

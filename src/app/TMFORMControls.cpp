@@ -87,6 +87,7 @@ void TMFORM::CreateMonitor() {
 
 void TMFORM::CreateSizeBox() {
   GSizeBox = new QGroupBox(QStringLiteral(" 変換サイズ "), this);
+  GSizeGate_ = new InputGate(GSizeBox);
   GSizeBox->setGeometry(189, 34, 118, 69);
   GSizeBox->setFont(PanelFont(Face::Meiryo, 11));
   GDot = new QComboBox(GSizeBox);

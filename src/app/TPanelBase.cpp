@@ -43,4 +43,20 @@ bool TPanelBase::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+void InputGate::SetUsable(bool usable) {
+  usable_ = usable;
+  if (usable) return;
+  // Installed now, so it sees the events before any other filter of the
+  // children (GDot's typing and double-click).
+  container_->installEventFilter(this);
+  for (QWidget* child : container_->findChildren<QWidget*>()) child->installEventFilter(this);
+  if (QWidget* focused = container_->focusWidget(); focused && container_->isAncestorOf(focused))
+    focused->clearFocus();
+}
+
+bool InputGate::eventFilter(QObject* watched, QEvent* event) {
+  if (!usable_ && IsInput(event->type())) return true;
+  return QObject::eventFilter(watched, event);
+}
+
 }  // namespace plendo::app

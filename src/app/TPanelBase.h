@@ -22,4 +22,19 @@ class TPanelBase : public QWidget {
   bool usable_ = true;
 };
 
+// The same for a container that is not a TPanelBase (GSizeBox): swallows input
+// to the container and everything in it while unusable, without greying it.
+class InputGate : public QObject {
+ public:
+  explicit InputGate(QWidget* container) : QObject(container), container_(container) {}
+  void SetUsable(bool usable);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* container_;
+  bool usable_ = true;
+};
+
 }  // namespace plendo::app

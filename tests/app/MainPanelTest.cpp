@@ -226,13 +226,18 @@ TEST_F(MainPanelTest, ButtonsDuringABatchWithXQTDispKeepTheirLook) {
   f.ChangeButtonsEnabled(false);
   EXPECT_TRUE(f.btWOUT->isEnabled());  // not grayed
   EXPECT_TRUE(f.btCUST->isEnabled());
-  EXPECT_FALSE(f.GSizeBox->isEnabled());
+  EXPECT_TRUE(f.GSizeBox->isEnabled());  // the side buttons are not grayed either
+  EXPECT_TRUE(f.RG2->isEnabled());
   EXPECT_TRUE(f.btTERM->isEnabled());
   QTest::mouseClick(f.btWOUT, Qt::LeftButton);
   QTest::mouseClick(f.btCUST, Qt::LeftButton);
   QTest::keyClick(f.btWOUT, Qt::Key_Space);
+  QTest::mouseClick(f.RG2, Qt::LeftButton);
+  QTest::keyClick(f.GDot->lineEdit(), Qt::Key_1);
   EXPECT_EQ(folderClicks.count(), 0);
   EXPECT_EQ(settingsClicks.count(), 0);
+  EXPECT_TRUE(f.RG1->isChecked());
+  EXPECT_EQ(SizeText(), "640");
   f.ChangeButtonsEnabled(true);
   EXPECT_TRUE(f.GSizeBox->isEnabled());
   // The click opens the settings panel modally; close it at once.
