@@ -193,8 +193,14 @@ void TMFORM::ChangeButtonsEnabled(bool enabled) {
   btWOUT->setEnabled(enabled);
   btCUST->setEnabled(enabled);
   GSizeBox->setEnabled(enabled);
-  SetTextColour(GSizeBox, enabled ? QApplication::palette().color(QPalette::Active, QPalette::WindowText)
-                                  : QColor(128, 128, 128));
+  const QPalette standard = QApplication::palette();
+  SetTextColour(GSizeBox, enabled ? standard.color(QPalette::Active, QPalette::WindowText) : QColor(128, 128, 128));
+  if (enabled) {
+    // The side buttons disabled in 原寸 mode take the Disabled colour from here.
+    QPalette p = GSizeBox->palette();
+    p.setColor(QPalette::Disabled, QPalette::WindowText, standard.color(QPalette::Disabled, QPalette::WindowText));
+    GSizeBox->setPalette(p);
+  }
 }
 
 void TMFORM::ProcessPendingMessages() { QCoreApplication::processEvents(); }

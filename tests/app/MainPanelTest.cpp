@@ -217,6 +217,18 @@ TEST_F(MainPanelTest, ButtonsDuringABatchWithoutXQTDisp) {
   EXPECT_NE(f.GSizeBox->palette().color(QPalette::WindowText), kGray);
 }
 
+TEST_F(MainPanelTest, SideButtonsStillLookGrayedInActualSizeAfterABatch) {
+  app::TMFORM& f = OpenReady();
+  Type("640");
+  Press(Qt::Key_Space);
+  ASSERT_FALSE(f.RG1->isEnabled());
+  const QColor grayed = f.RG1->palette().color(QPalette::Disabled, QPalette::WindowText);
+  f.ChangeButtonsEnabled(false);
+  f.ChangeButtonsEnabled(true);
+  for (QRadioButton* rg : {f.RG1, f.RG2, f.RG3})
+    EXPECT_EQ(rg->palette().color(QPalette::Disabled, QPalette::WindowText), grayed);
+}
+
 TEST_F(MainPanelTest, ButtonsDuringABatchWithXQTDispKeepTheirLook) {
   app::TMFORM& f = OpenReady("[Option]\nXQTDisp=1\n");
   Type("640");
