@@ -230,9 +230,11 @@ void TCFORM::AlphaUpDownChange() {
 // the active window.
 void TCFORM::RedispMFORM() {
   settings::AppSettings& s = main_.Settings();
+  const int stored = s.AlphaBlendType;
   if (s.AlphaBlendType != 0) s.AlphaBlendType = 2;
   main_.AppActivate();
-  s.AlphaBlendType = AlphaType->ItemIndex();
+  // With no button checked (a stored index out of range) the value stays.
+  s.AlphaBlendType = AlphaType->ItemIndex() >= 0 ? AlphaType->ItemIndex() : stored;
 }
 
 // --- closing -----------------------------------------------------------------
@@ -244,17 +246,22 @@ void TCFORM::btOKClick() {
   if (SizeList->currentIndex() >= 0) main_.SetSizeIndex(SizeList->currentIndex());
 
   s.XQTMode = XQTEXT->isChecked() ? 1 : 0;
-  s.XQTExt = EXTGroup->ItemIndex();
-  s.JPEGExt = JPGGroup->ItemIndex();
+  // A group left without a checked button (its stored index was out of
+  // range) keeps the stored value rather than writing -1.
+  const auto chosen = [](const RadioGroup* group, int stored) {
+    return group->ItemIndex() >= 0 ? group->ItemIndex() : stored;
+  };
+  s.XQTExt = chosen(EXTGroup, s.XQTExt);
+  s.JPEGExt = chosen(JPGGroup, s.JPEGExt);
   s.ExifCopy = CopyExif->isChecked();
   s.Progress = Progress->isChecked();
-  s.Gamma = GammaGroup->ItemIndex();
-  s.SharpNess = SharpGroup->ItemIndex();
+  s.Gamma = chosen(GammaGroup, s.Gamma);
+  s.SharpNess = chosen(SharpGroup, s.SharpNess);
   s.AddGSMark = AddGSMark->isChecked();
   s.AutoEffOFF = EffectOFF->isChecked();
   s.XQTDisp = cbXQTDisp->isChecked();
   s.SaveLocate = SaveLocate->isChecked();
-  s.AlphaBlendType = AlphaType->ItemIndex();
+  s.AlphaBlendType = chosen(AlphaType, SavedAlphaBlendType);
   s.AlphaBlendValue = AlphaUpDown->value();
 
   main_.SetStaysOnTop(cbStayTop->isChecked());

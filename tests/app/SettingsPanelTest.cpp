@@ -288,6 +288,18 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
 
 INSTANTIATE_TEST_SUITE_P(Close, ConfirmOrCancelTest, ::testing::Bool());
 
+TEST_F(SettingsPanelTest, ConfirmKeepsAStoredIndexNoButtonShows) {
+  app::TCFORM& p = OpenPanel("XQTExt=9\n[Option]\nGamma=7\nSharpNess=-3\nJPEGExt=6\nAlphaBlendType=4\n");
+  p.btOK->click();
+  ClosePanel();
+  const settings::AppSettings& s = form->Settings();
+  EXPECT_EQ(s.XQTExt, 9);
+  EXPECT_EQ(s.Gamma, 7);
+  EXPECT_EQ(s.SharpNess, -3);
+  EXPECT_EQ(s.JPEGExt, 6);
+  EXPECT_EQ(s.AlphaBlendType, 4);
+}
+
 TEST_F(SettingsPanelTest, EnterOnACheckBoxOrRadioButtonPressesNoButton) {
   app::TCFORM& p = OpenPanel();
   p.show();
