@@ -70,7 +70,8 @@ SizeBoxKeyOutcome TypeIntoSizeBox(const SizeBoxText& now, char32_t key,
   if (key < 32) return Reaction(SizeBoxAction::BoxOwn);
 
   const QString typed(QChar(static_cast<char16_t>(key)));
-  const QString prefix = (highlighted ? now.text.left(now.start) : now.text) + typed;
+  // What stands after the cursor is not part of what is being typed.
+  const QString prefix = now.text.left(now.start) + typed;
   if (const std::optional<int> item = FindItemWithPrefix(items, prefix.toStdString())) {
     const QString whole = QString::fromStdString(items[static_cast<std::size_t>(*item)]);
     const int typedLength = static_cast<int>(prefix.size());

@@ -130,6 +130,8 @@ TEST(SizeBoxRulesTest, KeysEditTheTextAndTheHighlight) {
       {"30", 1, 1, U'5', A::Edit, "35", 2, 0, -1},       // no item: typed as it is
       {"36", 2, 0, U'1', A::Edit, "361", 3, 0, -1},
       {"36", 1, 0, U'5', A::Edit, "356", 2, 0, -1},      // inserted at the cursor
+      {"3", 0, 0, U'2', A::Edit, "24", 1, 1, 1},         // completes from the text before the cursor
+      {"3", 0, 0, U'5', A::Edit, "53", 1, 0, -1},
       {"128", 0, 3, U'1', A::Edit, "100", 1, 2, 4},      // first item in list order
       {"1", 1, 0, U'2', A::Edit, "128", 2, 1, 5},
       {"原寸", 2, 0, U'3', A::Edit, "原寸3", 3, 0, -1},  // positions in UTF-16 units
