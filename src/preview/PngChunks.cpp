@@ -155,13 +155,17 @@ PngText ParseText(PngBytes data) {
   return text;
 }
 
-PngText ParseCompressedText(PngBytes data) {
+PngText ParseCompressedText(PngBytes data, std::size_t& budget) {
   std::size_t zero = 0;
   PngText text;
   text.keyword = KeywordOf(data, zero);
   // keyword, 0, method byte, then the zlib stream
-  if (data.size() - zero >= 2)
-    text.text = InflateText(data.subspan(zero + 2), kMaxTextBytes).value_or(std::string());
+  if (data.size() - zero >= 2 && budget > 0) {
+    const std::size_t limit = std::min(kMaxTextBytes, budget);
+    const std::optional<std::string> inflated = InflateText(data.subspan(zero + 2), limit);
+    budget -= inflated ? inflated->size() : limit;
+    text.text = inflated.value_or(std::string());
+  }
   return text;
 }
 

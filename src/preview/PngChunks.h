@@ -95,6 +95,8 @@ struct PngText {
 };
 PngText ParseText(PngBytes data);
 // The text is empty when it cannot be inflated or is longer than we keep.
-PngText ParseCompressedText(PngBytes data);
+// `budget` is what the file may still inflate; the work done is taken from
+// it, a whole limit's worth when the text was refused.
+PngText ParseCompressedText(PngBytes data, std::size_t& budget);
 
 }  // namespace plendo::preview

@@ -131,7 +131,8 @@ void TPNGObject::LoadChunk(const PngChunkView& chunk) {
     // Never shown; kept only while the budget lasts, which also bounds the
     // inflating a hostile file could ask for.
     if (texts_.size() >= kMaxKeptChunks || kept_bytes_ >= kMaxKeptBytes) return;
-    PngText text = name == "tEXt" ? ParseText(chunk.data) : ParseCompressedText(chunk.data);
+    if (name == "zTXt" && inflate_budget_ == 0) return;
+    PngText text = name == "tEXt" ? ParseText(chunk.data) : ParseCompressedText(chunk.data, inflate_budget_);
     kept_bytes_ += text.keyword.size() + text.text.size() + (name == "zTXt" ? 4096 : 0);
     texts_.push_back(std::move(text));
   }

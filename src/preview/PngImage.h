@@ -70,6 +70,7 @@ class TPNGObject : public TGraphic {
   std::optional<std::array<std::uint8_t, 256>> trns_;
   std::vector<PngChunk> chunks_;
   std::size_t kept_bytes_ = 0;
+  std::size_t inflate_budget_ = std::size_t{4} << 20;  // compressed texts, on the UI thread
   std::vector<PngText> texts_;
   std::optional<PngPhysical> physical_;
   std::optional<PngTime> time_;

@@ -237,6 +237,20 @@ TEST(PngImage, TextChunksAreReadAndKept) {
   EXPECT_EQ(png->Time()->year, 2026);
 }
 
+TEST(PngImage, CompressedTextsShareOneSmallInflateBudget) {
+  const auto zTXt = [](const Bytes& raw) {
+    Bytes data{'K', 0, 0};
+    const Bytes z = test::Deflate(raw);
+    data.insert(data.end(), z.begin(), z.end());
+    return PngChunkBytes("zTXt", data);
+  };
+  std::vector<Bytes> chunks(6, zTXt(Bytes(std::size_t{2} << 20, 'a')));  // each over a text's limit
+  const std::string words = "kept while the budget lasts";
+  chunks.push_back(zTXt(Bytes(words.begin(), words.end())));
+  const auto png = Load(test::SimplePng(2, 2, 8, 0, kGreyRows, chunks));
+  for (const PngText& text : png->Texts()) EXPECT_EQ(text.text, "");
+}
+
 TEST(PngImage, HeaderIsNeededBeforeAnyLoad) {
   TPNGObject png;
   EXPECT_TRUE(png.GetEmpty());
