@@ -254,7 +254,7 @@ TEST(GifDamage, EveryCutAndRandomChangesLoadOrRaiseAGifError) {
                            "gif-ancell-suite/plain-text.gif", "gif-ancell-suite/loop-buffer.gif",
                            "gif-peterdn-suite/gifs/animated_loop_interlaced.gif",
                            "gif-peterdn-suite/gifs/animated_transparent_frame_restoreprev_loop.gif"}) {
-    const Bytes file = test::ReadBytes(std::filesystem::path(PLENDO_SHARED_TESTDATA) / name);
+    const Bytes file = test::ReadBytes(std::filesystem::path(PLENDO_TESTDATA) / name);
     ASSERT_TRUE(LoadsOrRaisesGifError(file)) << name;
     for (std::size_t size = 0; size < file.size(); ++size) LoadsOrRaisesGifError(Cut(file, size));
     for (int round = 0; round < 400; ++round) {

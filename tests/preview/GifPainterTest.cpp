@@ -195,7 +195,7 @@ int Differences(const Canvas& ours, const Picture& expected) {
   return wrong;
 }
 
-const fs::path kSuites = PLENDO_SHARED_TESTDATA;
+const fs::path kSuites = PLENDO_TESTDATA;
 
 Picture PngFrame(const fs::path& path) {
   TPNGObject png;

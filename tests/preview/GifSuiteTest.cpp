@@ -1,4 +1,4 @@
-// The GIF preview decoder against the two GIF suites in ../shared/testdata,
+// The GIF preview decoder against the two GIF suites in tests/data,
 // which give the frames a viewer shows, composited on a clear screen. We
 // replay our frames the same way (each frame's indices drawn with its
 // palette and mask, the disposal methods applied between frames) and
@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 using platform::Canvas;
 using platform::Rgba;
 
-const fs::path kAncell = fs::path(PLENDO_SHARED_TESTDATA) / "gif-ancell-suite";
-const fs::path kPeterdn = fs::path(PLENDO_SHARED_TESTDATA) / "gif-peterdn-suite";
+const fs::path kAncell = fs::path(PLENDO_TESTDATA) / "gif-ancell-suite";
+const fs::path kPeterdn = fs::path(PLENDO_TESTDATA) / "gif-peterdn-suite";
 
 // Never a colour of either suite: what no frame has covered.
 constexpr Rgba kUncovered{1, 254, 3, 255};
