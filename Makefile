@@ -3,10 +3,11 @@
 # make asan  the tests under AddressSanitizer and UndefinedBehaviorSanitizer
 # make tsan  the suites with threads (the GIF painter) under ThreadSanitizer
 # make bench build and run the benchmarks, then compare plendo-batch with its peers
+# make fuzz  build the libFuzzer targets with clang and run each FUZZ_SECONDS on its seeds
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test asan tsan bench clean
+.PHONY: all deps build run test asan tsan bench fuzz clean
 
 all: build
 
@@ -43,5 +44,19 @@ bench:
 	for b in build-bench/bench/*_bench; do $$b; done
 	bash bench/compare.sh build-bench/bin
 
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = bmp ico png_preview gif_preview exif ini decode_image metafile
+# Each target runs on a copy of its seeds, so new finds never land in the repository.
+fuzz:
+	@bash scripts/install-deps.sh --fuzz
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLENDO_FUZZ=ON -DPLENDO_BUILD_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
+	failed=""; for t in $(FUZZ_TARGETS); do \
+	  rm -rf build-fuzz/corpus/$$t && mkdir -p build-fuzz/corpus/$$t build-fuzz/crashes/$$t && \
+	  cp fuzz/corpus/$$t/* build-fuzz/corpus/$$t/ && \
+	  build-fuzz/fuzz/$${t}_fuzzer -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=3072 -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/crashes/$$t/ build-fuzz/corpus/$$t || failed="$$failed $$t"; \
+	done; [ -z "$$failed" ] || { echo "crashes in:$$failed (build-fuzz/crashes/)"; exit 1; }
+
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-bench
+	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz

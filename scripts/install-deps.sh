@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Plendo needs to build, test and run; with
-# --bench also the peers and tools bench/compare.sh measures against.
+# --bench also the peers and tools bench/compare.sh measures against; with
+# --fuzz also clang, for the libFuzzer build of fuzz/.
 # Quick and quiet when everything is present; apt-get update only when not.
 set -euo pipefail
 
@@ -17,7 +18,8 @@ PACKAGES=(
 case "${1:-}" in
   "") ;;
   --bench) PACKAGES+=(python3-pil python3-numpy libvips-tools libjpeg-turbo-progs time) ;;
-  *) echo "usage: $0 [--bench]" >&2; exit 2 ;;
+  --fuzz) PACKAGES+=(clang) ;;
+  *) echo "usage: $0 [--bench|--fuzz]" >&2; exit 2 ;;
 esac
 
 missing=()
