@@ -23,7 +23,7 @@ struct Entry {
   Bytes data;
   bool png = false;
   int depth = 0;
-  long long area = 0;
+  std::uint64_t area = 0;  // two 32-bit sides multiply past any signed type
 };
 
 // What an entry really holds, from its own header rather than the directory
@@ -34,7 +34,7 @@ bool DescribeEntry(Entry& e) {
     e.png = true;
     e.depth = 32;
     const auto be32 = [&](std::size_t at) {
-      return static_cast<long long>(e.data[at]) << 24 | e.data[at + 1] << 16 | e.data[at + 2] << 8 | e.data[at + 3];
+      return static_cast<std::uint64_t>(ReadU32BE(e.data, at));
     };
     e.area = be32(16) * be32(20);
     return true;
@@ -42,7 +42,7 @@ bool DescribeEntry(Entry& e) {
   DibSummary s;
   if (!ReadDibSummary(e.data, s) || s.width <= 0 || s.height == 0) return false;
   e.depth = s.bits_per_pixel;
-  e.area = static_cast<long long>(s.width) * (s.height < 0 ? -(s.height / 2) : s.height / 2);
+  e.area = static_cast<std::uint64_t>(s.width) * static_cast<std::uint64_t>(s.height < 0 ? -(s.height / 2) : s.height / 2);
   return true;
 }
 

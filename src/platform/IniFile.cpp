@@ -111,7 +111,8 @@ IniFile::Line IniFile::ParseLine(std::string raw) {
 
 IniFile IniFile::Parse(std::string_view text) {
   IniFile ini;
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 mark
+  // UTF-8 marks; a file saved twice by a careless editor may carry several.
+  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   if (text.empty()) return ini;
   const auto firstBreak = text.find('\n');
   if (firstBreak != std::string_view::npos && firstBreak > 0 && text[firstBreak - 1] == '\r')
