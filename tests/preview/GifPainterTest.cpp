@@ -13,6 +13,7 @@
 #include "preview/GifPainterTestClock.h"
 #include "preview/GifImage.h"
 #include "preview/GifPainter.h"
+#include "preview/GifSuiteFrames.h"
 #include "preview/ImageControl.h"
 #include "preview/PngImage.h"
 #include "support/TempDir.h"
@@ -29,7 +30,6 @@ using platform::Rgba;
 using test::Bytes;
 using test::Join;
 
-constexpr Rgba kUncovered{1, 254, 3, 255};  // the target before the animation; no suite colour
 const std::vector<Rgba> kColours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
 
 Bytes LoopExtension(int count) {
@@ -179,39 +179,9 @@ INSTANTIATE_TEST_SUITE_P(Rules, Loops,
 
 // ---- disposal against the suites' composited frames
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<Rgba> pixels;  // alpha 0: nothing shown
-};
-
-int Differences(const Canvas& ours, const Picture& expected) {
-  if (expected.pixels.size() != static_cast<std::size_t>(expected.width) * expected.height) return -1;
-  int wrong = 0;
-  for (int y = 0; y < std::min(ours.Height(), expected.height); ++y)
-    for (int x = 0; x < std::min(ours.Width(), expected.width); ++x) {
-      const Rgba e = expected.pixels[static_cast<std::size_t>(y) * expected.width + x];
-      wrong += ours.PixelAt(x, y) != (e.a == 0 ? kUncovered : Rgba{e.r, e.g, e.b, 255});
-    }
-  return wrong;
-}
 
 const fs::path kSuites = PLENDO_TESTDATA;
 
-Picture PngFrame(const fs::path& path) {
-  TPNGObject png;
-  png.LoadFromBytes(test::ReadBytes(path));
-  Picture p{png.GetWidth(), png.GetHeight(), {}};
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x) p.pixels.push_back(png.DisplayedPixel(x, y));
-  return p;
-}
-
-Picture RgbaFrame(const fs::path& path, int width, int height) {
-  const Bytes bytes = test::ReadBytes(path);
-  Picture p{width, height, {}};
-  for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) p.pixels.push_back({bytes[i], bytes[i + 1], bytes[i + 2], bytes[i + 3]});
-  return p;
-}
 
 // A case: the GIF and the screen expected after each of its frames.
 struct SuiteCase {
@@ -223,7 +193,7 @@ SuiteCase Peterdn(const std::string& name) {
   const fs::path dir = kSuites / "gif-peterdn-suite" / "gifs";
   SuiteCase c{dir / (name + ".gif"), {}};
   for (int k = 0; fs::exists(dir / "frames" / (name + "-" + std::to_string(k) + ".png")); ++k)
-    c.frames.push_back(PngFrame(dir / "frames" / (name + "-" + std::to_string(k) + ".png")));
+    c.frames.push_back(FromPngFile(dir / "frames" / (name + "-" + std::to_string(k) + ".png")));
   return c;
 }
 
@@ -236,7 +206,7 @@ SuiteCase Ancell(const std::string& name) {
   for (std::string line; std::getline(conf, line);) {
     if (line.rfind("width = ", 0) == 0) width = std::stoi(line.substr(8));
     if (line.rfind("height = ", 0) == 0) height = std::stoi(line.substr(9));
-    if (line.rfind("pixels = ", 0) == 0) c.frames.push_back(RgbaFrame(dir / line.substr(9), width, height));
+    if (line.rfind("pixels = ", 0) == 0) c.frames.push_back(FromRgbaFile(dir / line.substr(9), width, height));
   }
   return c;
 }
