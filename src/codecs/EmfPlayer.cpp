@@ -8,11 +8,13 @@
 #include "codecs/MetafileCharset.h"
 #include "codecs/MetafileDc.h"
 #include "codecs/MetafileDib.h"
+#include "codecs/EmfStructures.h"
 
 namespace plendo::codecs::metafile {
 namespace {
 
-constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
+using namespace emf;
+
 constexpr std::uint32_t kEmfPlusId = 0x2B464D45;     // "EMF+"
 constexpr std::size_t kMaxObjects = 65536;
 
@@ -37,129 +39,6 @@ enum EmfRecord : std::uint32_t {
   kGradientFill = 118,
 };
 
-using Rect = EmfHeader::RectL;
-
-Rect ReadRect(const RecordBytes& r, std::size_t at) {
-  r.Need(at, 16);
-  return {r.I32(at), r.I32(at + 4), r.I32(at + 8), r.I32(at + 12)};
-}
-
-Point ReadPointL(const RecordBytes& r, std::size_t at) { return {double(r.I32(at)), double(r.I32(at + 4))}; }
-
-// POLY* records: RECTL bounds, u32 count, then count points of 8 (POINTL)
-// or 4 (POINTS) bytes.
-std::vector<Point> ParsePolyPoints(const RecordBytes& r, bool small) {
-  const std::uint32_t count = r.U32(24);
-  const std::size_t each = small ? 4 : 8;
-  if (r.CountFits(28, each) < count) throw MetafileError("EMF point count beyond the record");
-  std::vector<Point> points(count);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::size_t at = 28 + i * each;
-    points[i] = small ? Point{double(r.I16(at)), double(r.I16(at + 2))} : ReadPointL(r, at);
-  }
-  return points;
-}
-
-// POLYPOLY* records: RECTL bounds, u32 figures, u32 points, u32 counts[],
-// then the points.
-struct PolyPoly {
-  std::vector<std::uint32_t> counts;
-  std::vector<Point> points;
-};
-PolyPoly ParsePolyPoly(const RecordBytes& r, bool small) {
-  const std::uint32_t figures = r.U32(24), total = r.U32(28);
-  if (r.CountFits(32, 4) < figures) throw MetafileError("EMF figure count beyond the record");
-  const std::size_t points_at = 32 + std::size_t{figures} * 4, each = small ? 4 : 8;
-  if (r.CountFits(points_at, each) < total) throw MetafileError("EMF point count beyond the record");
-  PolyPoly pp;
-  pp.counts.resize(figures);
-  for (std::uint32_t i = 0; i < figures; ++i) pp.counts[i] = r.U32(32 + 4 * i);
-  pp.points.resize(total);
-  for (std::uint32_t i = 0; i < total; ++i) {
-    const std::size_t at = points_at + i * each;
-    pp.points[i] = small ? Point{double(r.I16(at)), double(r.I16(at + 2))} : ReadPointL(r, at);
-  }
-  return pp;
-}
-
-// RGNDATA: u32 header size (32), type, rectangle count, byte size, RECTL
-// bound; then the rectangles.
-Region ParseRegion(const RecordBytes& r, std::size_t at, std::size_t size) {
-  const RecordBytes data(r.Sub(at, size));
-  const std::uint32_t count = data.U32(8);
-  if (data.CountFits(32, 16) < count) throw MetafileError("EMF region count beyond the record");
-  Region region;
-  region.rects.reserve(count);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const Rect rc = ReadRect(data, 32 + 16 * i);
-    region.rects.push_back({double(rc.left), double(rc.top), double(rc.right), double(rc.bottom)});
-  }
-  return region;
-}
-
-// LOGFONTW: i32 height, width, escapement, orientation, weight; u8 italic,
-// underline, strike-out, charset, 4 more u8; WCHAR face[32].
-Font ParseLogFontW(const RecordBytes& r, std::size_t at) {
-  r.Need(at, 28);
-  Font f;
-  f.height = r.I32(at);
-  f.width = r.I32(at + 4);
-  f.escapement = r.I32(at + 8);
-  f.weight = r.I32(at + 16);
-  f.italic = r.U8(at + 20) != 0;
-  f.underline = r.U8(at + 21) != 0;
-  f.strikeout = r.U8(at + 22) != 0;
-  f.charset = r.U8(at + 23);
-  if (r.Has(at + 28, 2)) f.face = FaceNameUtf16(r.Sub(at + 28, std::min<std::size_t>(64, r.Size() - at - 28)));
-  return f;
-}
-
-// A bitmap given by offsets from the record's start: header-and-palette
-// block, then the rows.
-SurfacePtr ParseDib(const RecordBytes& r, std::size_t info_field, bool with_alpha = false) {
-  const std::uint32_t off_bmi = r.U32(info_field), cb_bmi = r.U32(info_field + 4);
-  const std::uint32_t off_bits = r.U32(info_field + 8), cb_bits = r.U32(info_field + 12);
-  if (cb_bmi == 0) return nullptr;
-  return DibSurface(r.Sub(off_bmi, cb_bmi), r.Sub(off_bits, cb_bits), with_alpha);
-}
-
-// Height of the DIB as stored (positive: rows bottom-up), for source
-// rectangles measured from the bottom.
-std::int32_t DibStoredHeight(const RecordBytes& r, std::size_t info_field) {
-  const std::uint32_t off_bmi = r.U32(info_field);
-  const std::uint32_t header = r.U32(off_bmi);
-  return header == 12 ? r.I16(off_bmi + 6) : r.I32(off_bmi + 8);
-}
-
-cairo_matrix_t ReadXform(const RecordBytes& r, std::size_t at) {
-  cairo_matrix_t m;
-  cairo_matrix_init(&m, r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20));
-  return m;
-}
-
-// A monochrome brush ignores its palette: its mask is black for 0 bits and
-// white for 1 bits, and it paints them in the text and background colours of
-// the moment it is used. Writers often leave the palette out.
-SurfacePtr MonoPattern(const RecordBytes& r) {
-  const std::uint32_t off_bmi = r.U32(16), cb_bmi = r.U32(20);
-  const auto info = r.Sub(off_bmi, cb_bmi);
-  const auto bits = r.Sub(r.U32(24), r.U32(28));
-  if (info.size() < 40 || ReadU32LE(info, 0) < 40 || ReadU16LE(info, 14) != 1) return nullptr;
-  const std::size_t header = ReadU32LE(info, 0);
-  if (header > info.size()) return nullptr;
-  std::vector<std::uint8_t> patched(info.begin(), info.begin() + static_cast<std::ptrdiff_t>(header));
-  patched[32] = 2, patched[33] = patched[34] = patched[35] = 0;  // biClrUsed
-  patched.insert(patched.end(), {0, 0, 0, 0, 255, 255, 255, 0});
-  return DibSurface(patched, bits);
-}
-
-Brush StockBrush(std::uint32_t i) {
-  Brush b;
-  static constexpr double kGreys[] = {1.0, 0xC0 / 255.0, 0x80 / 255.0, 0x40 / 255.0, 0.0};
-  if (i <= 4) b.colour = {kGreys[i], kGreys[i], kGreys[i]};
-  if (i == 5) b.kind = Brush::Kind::Null;
-  return b;
-}
 
 class EmfPlayer {
  public:
@@ -528,66 +407,6 @@ void EmfPlayer::Play(std::span<const std::uint8_t> bytes, PlayResult& result) {
 }
 
 }  // namespace
-
-double EmfHeader::FrameLeft() const {
-  return frame.right > frame.left ? frame.left + frame_shift.x : bounds.left * 100.0 / DevicePerMmX();
-}
-double EmfHeader::FrameTop() const {
-  return frame.bottom > frame.top ? frame.top + frame_shift.y : bounds.top * 100.0 / DevicePerMmY();
-}
-double EmfHeader::FrameWidth() const {
-  return frame.right > frame.left ? double(frame.right) - frame.left
-                                  : (double(bounds.right) - bounds.left) * 100 / DevicePerMmX();
-}
-double EmfHeader::FrameHeight() const {
-  return frame.bottom > frame.top ? double(frame.bottom) - frame.top
-                                  : (double(bounds.bottom) - bounds.top) * 100 / DevicePerMmY();
-}
-double EmfHeader::DevicePerMmX() const { return device_w > 0 && mm_w > 0 ? device_w / mm_w : 96 / 25.4; }
-double EmfHeader::DevicePerMmY() const { return device_h > 0 && mm_h > 0 ? device_h / mm_h : 96 / 25.4; }
-
-// EMR_HEADER: u32 type 1, u32 size, RECTL bounds, RECTL frame, u32 " EMF",
-// u32 version, u32 bytes, u32 records, u16 handles, u16 reserved, u32
-// description length and offset, u32 palette entries, SIZEL device (pixels),
-// SIZEL millimetres; from 108 bytes on also SIZEL micrometres.
-EmfHeader ParseEmfHeader(std::span<const std::uint8_t> bytes) {
-  const RecordBytes all(bytes);
-  if (!all.Has(0, 88) || all.U32(0) != kHeader || all.U32(40) != kEmfSignature)
-    throw MetafileError("not an EMF header");
-  const std::uint32_t size = all.U32(4);
-  if (size < 88 || size > bytes.size()) throw MetafileError("EMF header size out of range");
-  const RecordBytes r(bytes.first(size));
-  EmfHeader h;
-  h.header_size = size;
-  h.bounds = ReadRect(r, 8);
-  h.frame = ReadRect(r, 24);
-  h.handles = r.U16(52);
-  h.device_w = r.I32(72), h.device_h = r.I32(76);
-  h.mm_w = r.I32(80), h.mm_h = r.I32(84);
-  // Micrometres refine the millimetres, where the header has them; a header
-  // whose description starts at byte 100 has text there instead.
-  if (size >= 108) {
-    const double um_w = r.I32(100) / 1000.0, um_h = r.I32(104) / 1000.0;
-    if (std::abs(um_w - h.mm_w) <= 1 && std::abs(um_h - h.mm_h) <= 1 && um_w > 0 && um_h > 0)
-      h.mm_w = um_w, h.mm_h = um_h;
-  }
-  // Some writers put the frame at the origin while the drawing sits
-  // elsewhere (above it, at negative y): the frame's size is right, its place
-  // is not. When the bounds lie mostly outside the frame, the frame moves
-  // onto them.
-  if (h.frame.right > h.frame.left && h.frame.bottom > h.frame.top && h.bounds.right > h.bounds.left &&
-      h.bounds.bottom > h.bounds.top) {
-    const double bl = h.bounds.left * 100.0 / h.DevicePerMmX(), bt = h.bounds.top * 100.0 / h.DevicePerMmY();
-    const double br = h.bounds.right * 100.0 / h.DevicePerMmX(), bb = h.bounds.bottom * 100.0 / h.DevicePerMmY();
-    const double ow = std::min<double>(br, h.frame.right) - std::max<double>(bl, h.frame.left);
-    const double oh = std::min<double>(bb, h.frame.bottom) - std::max<double>(bt, h.frame.top);
-    const double overlap = ow > 0 && oh > 0 ? ow * oh : 0;
-    if (overlap < 0.5 * (br - bl) * (bb - bt)) h.frame_shift = {bl - h.frame.left, bt - h.frame.top};
-  }
-  const double w = h.FrameWidth(), hh = h.FrameHeight();
-  if (!(w > 0) || !(hh > 0) || !std::isfinite(w) || !std::isfinite(hh)) throw MetafileError("EMF picture has no size");
-  return h;
-}
 
 PlayResult PlayEmf(std::span<const std::uint8_t> bytes, const EmfHeader& h, MetafileCanvas& canvas, double width,
                    double height) {
