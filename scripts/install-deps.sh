@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Plendo needs to build, test and run; with
+# Installs the Debian packages Plendo needs to build, test, run and package
+# (help2man writes the manual page; desktop-file-utils and appstream check the
+# desktop entry and metainfo; dpkg-dev and file let CPack find the .deb's
+# library dependencies); with
 # --bench also the peers and tools bench/compare.sh measures against; with
 # --fuzz also clang, for the libFuzzer build of fuzz/.
 # Quick and quiet when everything is present; apt-get update only when not.
@@ -13,6 +16,7 @@ PACKAGES=(
   fonts-ipafont-gothic
   libimage-exiftool-perl
   xvfb xauth imagemagick
+  help2man desktop-file-utils appstream dpkg-dev file
 )
 
 case "${1:-}" in

@@ -18,6 +18,7 @@
 
 #include "app/PanelColours.h"
 #include "app/RadioGroup.h"
+#include "BuildInfo.h"
 #include "app/TMFORM.h"
 #include "controls/TNumEdit.h"
 #include "platform/Beep.h"
@@ -58,8 +59,11 @@ SettingsPanelDialogs DefaultSettingsPanelDialogs() {
     box.exec();
   };
   d.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  d.pages = BuiltInWebPages();
   return d;
 }
+
+WebPages BuiltInWebPages() { return {build::kSupportPageUrl, build::kSocialPageUrl}; }
 
 // --- construction ---------------------------------------------------------------
 
@@ -302,12 +306,12 @@ void TCFORM::FormDestroy() {
 
 // --- about page ------------------------------------------------------------------
 
-void TCFORM::SupportPageClick() {
-  if (dialogs_.openUrl) dialogs_.openUrl(QUrl(U(kSupportPageUrl)));
-}
+void TCFORM::SupportPageClick() { OpenPage(dialogs_.pages.support); }
 
-void TCFORM::TwitterClick() {
-  if (dialogs_.openUrl) dialogs_.openUrl(QUrl(U(kSocialPageUrl)));
+void TCFORM::TwitterClick() { OpenPage(dialogs_.pages.social); }
+
+void TCFORM::OpenPage(const std::string& address) {
+  if (!address.empty() && dialogs_.openUrl) dialogs_.openUrl(QUrl(Q(address)));
 }
 
 bool TCFORM::eventFilter(QObject* watched, QEvent* event) {

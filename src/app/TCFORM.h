@@ -39,9 +39,17 @@ class TMFORM;
 inline constexpr char kSettingsCaption[] = " Plendo 設定パネル";
 inline constexpr char kVersionText[] = "Version 1.26";
 inline constexpr char kNumEditHint[] = "ここに数値入力";
-inline constexpr char kSupportPageUrl[] = "https://plendo.example.org/support/";
 inline constexpr char kSocialHandle[] = "@plendo_app";
-inline constexpr char kSocialPageUrl[] = "https://social.example.org/@plendo_app";
+inline constexpr char kLicenseText[] = "License: GNU GPL version 3 or later";
+
+// The maker's two web pages. A page without an address leaves its label as
+// plain text: no underline, no hand cursor, nothing opened.
+struct WebPages {
+  std::string support;
+  std::string social;
+};
+// The addresses the program was built with.
+WebPages BuiltInWebPages();
 
 // What the panel shows the user besides itself. The boxes are the modal
 // message boxes; the panel sounds the beep before each. Tests replace them.
@@ -49,6 +57,7 @@ struct SettingsPanelDialogs {
   std::function<bool(QWidget* owner, const QString& text)> askYesNo;
   std::function<void(QWidget* owner, const QString& text)> showNotice;
   std::function<void(const QUrl& url)> openUrl;  // a failure is ignored
+  WebPages pages;
 };
 SettingsPanelDialogs DefaultSettingsPanelDialogs();
 
@@ -119,6 +128,7 @@ class TCFORM : public QDialog {
   QLabel* Notice = nullptr;
   QLabel* SupportPage = nullptr;
   QLabel* Twitter = nullptr;
+  QLabel* License = nullptr;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -135,6 +145,7 @@ class TCFORM : public QDialog {
   void FormDestroy();
   void PlaceOnOpening();
   bool AskYesNo(const QString& text);
+  void OpenPage(const std::string& address);
   void ShowNotice(const QString& text);
 
   TMFORM& main_;

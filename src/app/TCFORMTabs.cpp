@@ -202,14 +202,21 @@ QWidget* TCFORM::CreateAboutPage() {
 
   SupportPage = NavyLabel(QStringLiteral("<< Plendo サポートページを開く >>"), CPanel, 53, 94);
   Twitter = NavyLabel(U(kSocialHandle), CPanel, 79, 114);
-  for (QLabel* link : {SupportPage, Twitter}) {
+  const std::pair<QLabel*, const std::string*> links[] = {{SupportPage, &dialogs_.pages.support},
+                                                          {Twitter, &dialogs_.pages.social}};
+  for (const auto& [link, address] : links) {
+    link->installEventFilter(this);
+    if (address->empty()) continue;
     QFont f = link->font();
     f.setUnderline(true);
     link->setFont(f);
     link->adjustSize();
     link->setCursor(Qt::PointingHandCursor);  // the hand while the mouse is over it
-    link->installEventFilter(this);
   }
+  License = NavyLabel(U(kLicenseText), CPanel, 0, 129);
+  License->setFont(PanelFont(Face::Gothic, 9));
+  License->adjustSize();
+  License->move((CPanel->width() - License->width()) / 2, 129);
   return page;
 }
 

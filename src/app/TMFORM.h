@@ -3,6 +3,7 @@
 // dropped. It owns its controls, the settings record and the resize engine,
 // and is the PanelHost the engine works through.
 #include <QWidget>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -109,6 +110,11 @@ class TMFORM : public QWidget, public engine::PanelHost {
   // Checks and runs one batch over `items` (already local paths, in order).
   void WMDropFiles(const std::vector<std::filesystem::path>& items);
   bool AcceptsDrops() const;
+  // Files opened with the program (its command line, or handed over by a
+  // later start): each call is one drop, run once the panel is free, in
+  // turn; they wait for a running batch, an open dialog or menu.
+  void OpenFiles(std::vector<std::filesystem::path> items);
+  bool HasWaitingFiles() const { return !waitingFiles_.empty(); }
 
   settings::AppSettings& Settings() { return settings_; }
   const settings::SettingsLocation& Location() const { return location_; }
@@ -177,6 +183,8 @@ class TMFORM : public QWidget, public engine::PanelHost {
   void ShowGDotEdit(const SizeBoxKeyOutcome& edit);
   void GDotTextEdited();
   void ApplyOpacity(bool translucent);
+  void ScheduleWaitingFiles(int delayMs);
+  void RunWaitingFiles();
 
   settings::SettingsLocation location_;
   settings::AppSettings settings_;
@@ -185,6 +193,8 @@ class TMFORM : public QWidget, public engine::PanelHost {
   std::unique_ptr<engine::ResizeEngine> engine_;
   FolderBrowser browseForFolder_;
   bool dropQueued_ = false;
+  std::deque<std::vector<std::filesystem::path>> waitingFiles_;
+  bool waitingScheduled_ = false;
   bool closeAfterBatch_ = false;
   bool destroyed_ = false;
 };

@@ -1,5 +1,7 @@
 // Files dropped on the main panel: the drag is accepted for local files while
-// no batch runs, and the batch starts once the drop has returned.
+// no batch runs, and the batch starts once the drop has returned. Files
+// opened with the program wait their turn and then go the same way.
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -76,6 +78,41 @@ void TMFORM::WMDropFiles(const std::vector<std::filesystem::path>& items) {
     ShowMonitorMessage(engine::kRed, e.what());
   }
   if (closeAfterBatch_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+namespace {
+// How often files waiting for a busy panel look again.
+constexpr int kWaitingRetryMs = 100;
+}  // namespace
+
+void TMFORM::OpenFiles(std::vector<std::filesystem::path> items) {
+  if (items.empty()) return;
+  waitingFiles_.push_back(std::move(items));
+  ScheduleWaitingFiles(0);
+}
+
+void TMFORM::ScheduleWaitingFiles(int delayMs) {
+  if (waitingScheduled_) return;
+  waitingScheduled_ = true;
+  QTimer::singleShot(delayMs, this, [this] {
+    waitingScheduled_ = false;
+    RunWaitingFiles();
+  });
+}
+
+void TMFORM::RunWaitingFiles() {
+  if (waitingFiles_.empty() || closeAfterBatch_) return;
+  // A dialog or menu of the panel is open: a batch now would change what
+  // the user is still choosing.
+  const bool busy = !AcceptsDrops() || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+  if (busy) {
+    ScheduleWaitingFiles(kWaitingRetryMs);
+    return;
+  }
+  const std::vector<std::filesystem::path> items = std::move(waitingFiles_.front());
+  waitingFiles_.pop_front();
+  WMDropFiles(items);
+  if (!waitingFiles_.empty()) ScheduleWaitingFiles(0);
 }
 
 

@@ -1,25 +1,103 @@
-// Program start: the application object, its title, the main panel, and the
-// message loop until the panel closes.
+// Program start: files named on the command line go to a panel that already
+// runs, if there is one; otherwise the application object, its title, the
+// main panel (which takes those files as one drop), and the message loop
+// until the panel closes.
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <system_error>
 
+#include "app/PanelHandOver.h"
+#include "app/ProgramStart.h"
 #include "app/TMFORM.h"
 #include "platform/Beep.h"
 #include "settings/SettingsLocation.h"
 
-int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QCoreApplication::setApplicationName(QString::fromUtf8(plendo::app::kAppTitleAtStart));
-  plendo::platform::SetBeepHandler([] { QApplication::beep(); });
+namespace {
 
-  const auto location = plendo::settings::ResolveSettingsLocation(
-      QCoreApplication::applicationFilePath().toStdString());
-  int rc = 0;
-  {
-    plendo::app::TMFORM panel(location);
-    panel.show();
-    rc = app.exec();
-  }  // the panel writes the settings as it goes
-  plendo::platform::SetBeepHandler(nullptr);
+// Qt sees only the program name and the platform we choose, never the
+// user's arguments: the panel reads none but files, whatever their names.
+class QtArguments {
+ public:
+  QtArguments(char* program, std::string platform) : platform_(std::move(platform)) {
+    argv_[argc_++] = program;
+    if (!platform_.empty()) {
+      argv_[argc_++] = option_;
+      argv_[argc_++] = platform_.data();
+    }
+  }
+  int& argc() { return argc_; }
+  char** argv() { return argv_; }
+
+ private:
+  std::string platform_;
+  char option_[10] = "-platform";
+  char* argv_[4] = {};
+  int argc_ = 0;
+};
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/plendo-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
+std::filesystem::path CurrentFolder() {
+  std::error_code ec;
+  return std::filesystem::current_path(ec);
+}
+
+void BringForward(QWidget& panel) {
+  if (panel.isMinimized()) panel.showNormal();
+  panel.raise();
+  panel.activateWindow();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  using namespace plendo;
+  const app::PathList files = app::FilesFromCommandLine(argc, argv, CurrentFolder());
+  QtArguments qt(argv[0], app::PanelPlatform([](const char* name) { return std::getenv(name); }));
+  QApplication application(qt.argc(), qt.argv());
+
+  // Become the panel, or hand the files to the one that is; when two start
+  // at once, the one that loses the socket hands over to the other.
+  std::unique_ptr<app::TMFORM> panel;
+  app::HandOverServer server(app::HandOverSocketName(), [&panel](app::PathList handed) {
+    if (!panel) return;
+    BringForward(*panel);
+    panel->OpenFiles(std::move(handed));
+  });
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const app::HandOverResult result = app::HandOverToRunningPanel(app::HandOverSocketName(), files);
+    if (result == app::HandOverResult::Delivered) return 0;
+    if (result == app::HandOverResult::NoAnswer) {
+      std::fprintf(stderr, "plendo: the running panel did not take the files\n");
+      return 1;
+    }
+    if (server.Listen()) break;
+    if (attempt == 1)  // still a panel of its own, only deaf to later starts
+      std::fprintf(stderr, "plendo: cannot listen on %s; files opened later start another panel\n",
+                   qPrintable(app::HandOverSocketName()));
+  }
+
+  QCoreApplication::setApplicationName(QString::fromUtf8(app::kAppTitleAtStart));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.plendo.Plendo"));
+  QApplication::setWindowIcon(ProgramIcon());
+  platform::SetBeepHandler([] { QApplication::beep(); });
+
+  const auto location = settings::ResolveSettingsLocation(QCoreApplication::applicationFilePath().toStdString());
+  panel = std::make_unique<app::TMFORM>(location);
+  panel->show();
+  panel->OpenFiles(files);  // runs once the message loop does
+  const int rc = application.exec();
+  panel.reset();  // writes the settings
+  platform::SetBeepHandler(nullptr);
   return rc;
 }

@@ -69,22 +69,26 @@ void AddPanelOptions(CommandLine& c) {
     o.type = Choose<std::int32_t>(opt, v,
                                   {{"all", -1}, {"bmp", settings::kTypeBmp}, {"jpeg", settings::kTypeJpeg},
                                    {"gif", settings::kTypeGif}, {"png", settings::kTypePng}, {"tiff", settings::kTypeTiff},
-                                   {"wmf", settings::kTypeWmf}, {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon}});
+                                   {"wmf", settings::kTypeWmf}, {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon},
+                                   {"heif", settings::kTypeHeif}, {"avif", settings::kTypeAvif},
+                                   {"webp", settings::kTypeWebp}, {"jxl", settings::kTypeJxl}});
   };
   c.values["--settings"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     if (v.empty()) throw UsageError(opt + " wants a file");
     o.settings_file = v;
   };
   c.flags["--help"] = c.flags["-h"] = [](BatchOptions& o) { o.help = true; };
+  c.flags["--version"] = [](BatchOptions& o) { o.version = true; };
   c.help.insert(c.help.end(),
                 {{OptionGroup::Size, "--size N", "the chosen side gets N pixels"},
                  {OptionGroup::Size, "--actual-size", "keep each image's own size"},
                  {OptionGroup::Size, "--side long|width|height", "which side N applies to (default: the panel's choice)"},
                  {OptionGroup::Output, "--out DIR", "write into DIR (it must exist)"},
-                 {OptionGroup::Input, "--type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico",
+                 {OptionGroup::Input, "--type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico|heif|avif|webp|jxl",
                   "convert every file, or only files with that type's extensions"},
                  {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
-                 {OptionGroup::Other, "-h, --help", "show this help"}});
+                 {OptionGroup::Other, "-h, --help", "show this help"},
+                 {OptionGroup::Other, "--version", "show the version"}});
 }
 
 // Every settings entry that has an option, as the table spells it.
@@ -212,7 +216,8 @@ std::string HelpText() {
 
 Converts each FILE to a JPEG of the chosen pixel size, as the Plendo panel
 does with files dropped on it. Every option defaults to the panel's settings
-file (plendo.ENV beside the programs); plendo-batch never writes that file.
+file (plendo.ENV beside the programs, or in $XDG_CONFIG_HOME/plendo/ when
+their folder is not writable); plendo-batch never writes that file.
 )";
   const std::pair<OptionGroup, const char*> groups[] = {{OptionGroup::Size, "Size"},
                                                         {OptionGroup::Output, "Output"},
@@ -226,7 +231,9 @@ file (plendo.ENV beside the programs); plendo-batch never writes that file.
   }
   text += R"(
 Prints the path of each file written, or the reason a file was not, then the
-count. Exit status: 0 when no file failed, 1 when some did, 2 for a usage error.
+count; when a file was skipped or failed, a line counting written, skipped and
+failed files comes before it. Exit status: 0 when no file failed, 1 when some
+did, 2 for a usage error.
 
 Example:
   plendo-batch --size 640 --out resized photos/*.jpg

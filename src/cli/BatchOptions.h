@@ -31,6 +31,7 @@ struct SettingOverride {
 
 struct BatchOptions {
   bool help = false;
+  bool version = false;
   std::optional<std::filesystem::path> settings_file;
   std::optional<std::string> size_text;  // digits, or 原寸 for --actual-size
   std::optional<engine::SizeSide> side;

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "BuildInfo.h"
 #include "cli/BatchOptions.h"
 #include "cli/ConsolePanelHost.h"
 #include "engine/BatchParameters.h"
@@ -72,6 +73,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const BatchOptions options = ParseBatchOptions(args);
     if (options.help) {
       out << HelpText();
+      return kExitOk;
+    }
+    if (options.version) {
+      out << "plendo-batch " << build::kVersion << '\n';
       return kExitOk;
     }
     if (options.files.empty()) throw UsageError("no files given");

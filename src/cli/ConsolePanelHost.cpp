@@ -60,10 +60,13 @@ void ConsolePanelHost::EndItem() {
     ++failed_;
   } else if (!started_) {
     err_ << source << ": not converted (stopped)\n";
+    ++not_converted_;
   } else if (reached_pipeline_) {
     err_ << source << ": skipped (the output file exists)\n";
+    ++skipped_existing_;
   } else {
     err_ << source << ": skipped (not of the chosen type)\n";
+    ++skipped_type_;
   }
   out_.flush();
   err_.flush();
@@ -80,7 +83,18 @@ void ConsolePanelHost::Finish(int output_count) {
   EndItem();
   current_ = static_cast<long>(items_.size());
   ClearProgress();
+  PrintTally(output_count);
   out_ << "出力済 " << output_count << " 枚" << std::endl;
+}
+
+// On the standard output, so that it stands right above the count it explains.
+void ConsolePanelHost::PrintTally(int output_count) {
+  const int skipped = skipped_existing_ + skipped_type_;
+  if (skipped == 0 && failed_ == 0 && not_converted_ == 0) return;
+  out_ << output_count << " written, " << skipped << " skipped (" << skipped_existing_ << " output existed, "
+       << skipped_type_ << " not of the chosen type), " << failed_ << " failed";
+  if (not_converted_ > 0) out_ << ", " << not_converted_ << " not converted (stopped)";
+  out_ << '\n';
 }
 
 }  // namespace plendo::cli

@@ -23,7 +23,8 @@ class ConsolePanelHost : public engine::PanelHost {
   // Called when a stop is asked for: clears the engine's Running.
   std::function<void()> on_stop;
 
-  // Prints the line of the last file and the count.
+  // Prints the line of the last file, the tally when not every file was
+  // written, and the count.
   void Finish(int output_count);
   int FailedCount() const { return failed_; }
   bool Stopped() const { return stopped_; }
@@ -50,6 +51,7 @@ class ConsolePanelHost : public engine::PanelHost {
  private:
   void EndItem();
   void ClearProgress();
+  void PrintTally(int output_count);
 
   std::string size_text_;
   engine::SizeSide side_;
@@ -66,6 +68,9 @@ class ConsolePanelHost : public engine::PanelHost {
   std::string error_;             // its last red message
   std::vector<std::filesystem::path> written_;
   int failed_ = 0;
+  int skipped_existing_ = 0;  // the overwrite rule kept an earlier output
+  int skipped_type_ = 0;      // the type filter passed it by
+  int not_converted_ = 0;     // after a stop
   bool stopped_ = false;
 };
 

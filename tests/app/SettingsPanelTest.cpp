@@ -90,6 +90,7 @@ class SettingsPanelTest : public PanelFixture {
     };
     d.showNotice = [this](QWidget*, const QString& text) { notices.push_back(text.toStdString()); };
     d.openUrl = [this](const QUrl& url) { opened.push_back(url.toString().toStdString()); };
+    d.pages = pages;
     panel = std::make_unique<app::TCFORM>(*form, d);
     QtTestApp::beeps = 0;
     return *panel;
@@ -103,6 +104,7 @@ class SettingsPanelTest : public PanelFixture {
   std::unique_ptr<app::TCFORM> panel;
   bool answerYes = true;
   std::vector<std::string> asked, notices, opened;
+  app::WebPages pages;
 };
 
 TEST_F(SettingsPanelTest, OpensWithTheSettingsShown) {
@@ -373,13 +375,21 @@ TEST_F(SettingsPanelTest, PositionAndTabAreWrittenAtClose) {
   EXPECT_EQ(Env("CFORM", "ActivePage"), "0");
 }
 
-TEST_F(SettingsPanelTest, LinksGoThroughTheOpener) {
+// A page built without an address keeps its text but is no link.
+TEST_F(SettingsPanelTest, OnlyLabelsWithAnAddressAreLinks) {
+  pages = {"https://support.test/plendo", ""};
   app::TCFORM& p = OpenPanel();
   p.PageBASE->setCurrentIndex(4);
   p.show();
   QTest::mouseClick(p.SupportPage, Qt::LeftButton);
   QTest::mouseClick(p.Twitter, Qt::LeftButton);
-  EXPECT_EQ(opened, (std::vector<std::string>{app::kSupportPageUrl, app::kSocialPageUrl}));
+  EXPECT_EQ(opened, std::vector<std::string>{"https://support.test/plendo"});
+  EXPECT_TRUE(p.SupportPage->font().underline());
+  EXPECT_EQ(p.SupportPage->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_FALSE(p.Twitter->font().underline());
+  EXPECT_EQ(p.Twitter->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(p.Twitter->text().toStdString(), app::kSocialHandle);
+  EXPECT_EQ(p.SupportPage->text().toStdString(), "<< Plendo サポートページを開く >>");
 }
 
 TEST_F(SettingsPanelTest, SettingsButtonOpensModallyAndRefreshesTheLamps) {

@@ -57,7 +57,8 @@ TEST_F(BatchRun, MixedBatchPrintsOneLinePerFileAndFailsWithOne) {
                           bad.string(), c.string()});
 
   EXPECT_EQ(status, kExitSomeFailed);
-  EXPECT_EQ(Out(), (out / "a_w64.jpg").string() + "\n" + (out / "c_v64.jpg").string() + "\n出力済 2 枚\n");
+  EXPECT_EQ(Out(), (out / "a_w64.jpg").string() + "\n" + (out / "c_v64.jpg").string() +
+                       "\n2 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n出力済 2 枚\n");
   EXPECT_EQ(Err(), bad.string() + ": このファイルは 処理不能です (^_^;)\n");
   EXPECT_TRUE(test::ProbeJpeg(out / "c_v64.jpg").ok);
 }
@@ -68,6 +69,7 @@ TEST_F(BatchRun, CleanBatchExitsZero) {
   EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), a.string(), b.string()}),
             kExitOk);
   EXPECT_EQ(test::Listing(out), (std::vector<std::string>{"a_w32.jpg", "caf\xE9_w32.jpg"}));
+  EXPECT_EQ(Out().find(" written, "), std::string::npos);  // no tally when every file was written
 }
 
 TEST_F(BatchRun, SkippedFilesAreNoFailure) {
@@ -75,13 +77,16 @@ TEST_F(BatchRun, SkippedFilesAreNoFailure) {
   test::WriteText(out / "a_w32.jpg", "earlier");
   EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), "--skip", a.string()}),
             kExitOk);
-  EXPECT_EQ(Out(), "出力済 0 枚\n");
+  EXPECT_EQ(Out(), "0 written, 1 skipped (1 output existed, 0 not of the chosen type), 0 failed\n出力済 0 枚\n");
   EXPECT_EQ(Err(), a.string() + ": skipped (the output file exists)\n");
 
+  const fs::path b = Jpeg("b.jpg");
   EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), "--type", "png",
-                 a.string()}),
+                 a.string(), b.string()}),
             kExitOk);
-  EXPECT_EQ(Err(), a.string() + ": skipped (not of the chosen type)\n");
+  EXPECT_EQ(Err(), a.string() + ": skipped (not of the chosen type)\n" + b.string() +
+                       ": skipped (not of the chosen type)\n");
+  EXPECT_EQ(Out(), "0 written, 2 skipped (0 output existed, 2 not of the chosen type), 0 failed\n出力済 0 枚\n");
 }
 
 TEST_F(BatchRun, ReadsThePanelsSettingsBesideTheProgramAndNeverWritesThem) {
@@ -123,6 +128,11 @@ TEST_F(BatchRun, UsageErrorsExitTwo) {
   EXPECT_EQ(test::Listing(out), std::vector<std::string>{});
 }
 
+TEST_F(BatchRun, VersionIsTheProjects) {
+  EXPECT_EQ(Run({"--version"}), kExitOk);
+  EXPECT_EQ(Out(), "plendo-batch " PLENDO_VERSION "\n");
+}
+
 TEST_F(BatchRun, HelpIsPlainEnglishAndExitsZero) {
   EXPECT_EQ(Run({"--help"}), kExitOk);
   EXPECT_EQ(Out().rfind("Usage: plendo-batch [options] FILE...", 0), 0u);
@@ -142,7 +152,9 @@ TEST_F(BatchRun, AStopRequestFinishesTheCurrentFileAndReportsTheRest) {
             kExitSomeFailed);
   EXPECT_EQ(test::Listing(out), std::vector<std::string>{"a_w16.jpg"});
   EXPECT_EQ(Err(), b.string() + ": not converted (stopped)\n");
-  EXPECT_NE(Out().find("出力済 1 枚"), std::string::npos);
+  EXPECT_NE(Out().find("1 written, 0 skipped (0 output existed, 0 not of the chosen type), 0 failed, "
+                       "1 not converted (stopped)\n出力済 1 枚\n"),
+            std::string::npos);
 }
 
 // The program itself, for what only a process shows: its exit status.

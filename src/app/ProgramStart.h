@@ -1,0 +1,26 @@
+#pragma once
+// What the panel program decides before it has a window: which files its
+// command line names, and which display platform it asks Qt for.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plendo::app {
+
+// Every argument is a file to convert (the panel takes no options), made
+// absolute against `cwd` so that another process can find it. The bytes of
+// a name are kept as given; empty arguments are dropped.
+std::vector<std::filesystem::path> FilesFromCommandLine(int argc, const char* const* argv,
+                                                        const std::filesystem::path& cwd);
+
+using EnvironmentLookup = std::function<const char*(const char* name)>;
+
+// On a Wayland session the compositor decides stacking, and most ignore a
+// client's wish to stay on top. Through XWayland the panel is an X11 window
+// whose stay-on-top state every compositor honours. So: "xcb" when the
+// session is Wayland, an X server is offered (DISPLAY) and the user has not
+// chosen a platform (QT_QPA_PLATFORM); otherwise empty, Qt's own choice.
+std::string PanelPlatform(const EnvironmentLookup& env);
+
+}  // namespace plendo::app
