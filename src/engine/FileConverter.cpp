@@ -14,6 +14,7 @@
 #include "engine/ResizeEngine.h"
 #include "engine/ResizeGeometry.h"
 #include "exif/ExifInfo.h"
+#include "imaging/DecodeError.h"
 #include "imaging/ImageDecoder.h"
 #include "imaging/ImageFormat.h"
 #include "imaging/JpegDecoder.h"
@@ -185,17 +186,21 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
                                                                 static_cast<int>(job.SourceHeight), job.TargetWidth,
                                                                 job.TargetHeight, kShrinkOnLoadHeadroom);
     try {
-      job.Source = std::make_unique<imaging::TGPBitmap>(imaging::DecodeJpeg(bytes, scale));
+      job.JpegRows = std::make_unique<imaging::JpegRowStream>(bytes, scale);
     } catch (...) {
-      job.Source.reset();
-    }
-    if (!job.Source || job.Source->GetWidth() == 0 || job.Source->GetHeight() == 0) {
       result.decoded = false;
       return;
     }
   }
-  // Refused before any pixel memory is taken.
+  // Refused before any pixel memory is taken; a JPEG that does not decode
+  // still says so first.
   if (!SideFitsJpeg(job.TargetWidth) || !SideFitsJpeg(job.TargetHeight)) {
+    try {
+      if (job.JpegRows) job.JpegRows->Finish();
+    } catch (...) {
+      result.decoded = false;
+      return;
+    }
     result.render = RenderOutcome::Refused;
     result.message = kMsgTooLarge;
     return;
@@ -203,7 +208,11 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
   try {
     RenderWorkingBitmap(job, p_);
     job.Source.reset();
+    job.JpegRows.reset();
     EncodeWithExif(job.Work, exif, result);
+  } catch (const imaging::DecodeError&) {
+    result.decoded = false;  // a JPEG whose data fails part way
+    return;
   } catch (const platform::BitmapTooLarge&) {
     result.message = kMsgTooLarge;
   } catch (const std::bad_alloc&) {

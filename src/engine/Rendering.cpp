@@ -64,11 +64,7 @@ void RenderWorkingBitmap(ResizeJob& job, const BatchParameters& p) {
   graphics.SetPixelOffsetMode(imaging::PixelOffsetMode::HighQuality);
   graphics.SetInterpolationMode(imaging::InterpolationMode::HighQualityBicubic);
 
-  // A JPEG may have been decoded at a reduced scale: the whole of what was
-  // decoded is drawn.
   const imaging::RectF dest{0, 0, DrawnSide(job.TargetWidth), DrawnSide(job.TargetHeight)};
-  const imaging::RectF source{0, 0, static_cast<float>(job.Source->GetWidth()),
-                              static_cast<float>(job.Source->GetHeight())};
   // Sharpened as the draw finishes each row, while it is still in cache.
   std::optional<RowSharpener> sharpener;
   if (SharpeningDue(p)) {
@@ -76,7 +72,16 @@ void RenderWorkingBitmap(ResizeJob& job, const BatchParameters& p) {
                       p.work.SharpBias);
     graphics.SetRowCallback([&sharpener](int y) { sharpener->RowReady(y); });
   }
-  graphics.DrawImage(*job.Source, dest, source, imaging::Unit::Pixel, &attributes);
+  if (job.JpegRows) {
+    // Decoded as drawn, perhaps at a reduced scale: all of it is drawn, and
+    // the decoder then ends as a whole decode would.
+    graphics.DrawImage(*job.JpegRows, dest, &attributes);
+    job.JpegRows->Finish();
+  } else {
+    const imaging::RectF source{0, 0, static_cast<float>(job.Source->GetWidth()),
+                                static_cast<float>(job.Source->GetHeight())};
+    graphics.DrawImage(*job.Source, dest, source, imaging::Unit::Pixel, &attributes);
+  }
   if (sharpener) sharpener->Finish();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/Graphics.h"
+#include "imaging/JpegDecoder.h"
 #include "platform/Bitmap.h"
 
 namespace plendo::engine {
@@ -15,6 +16,9 @@ namespace plendo::engine {
 struct ResizeJob {
   std::filesystem::path SourcePath;
   std::unique_ptr<imaging::TGPBitmap> Source;
+  // A JPEG source instead decodes as it is drawn, at the scale chosen for
+  // the target size; Source stays empty then.
+  std::unique_ptr<imaging::JpegRowStream> JpegRows;
   // A WMF or EMF source is kept as its bytes and drawn straight at the
   // target size; Source stays empty then.
   std::vector<std::uint8_t> Metafile;

@@ -117,4 +117,10 @@ Status TGPGraphics::DrawImage(const TGPImage& image, const RectF& dest, const Re
   }
 }
 
+Status TGPGraphics::DrawImage(RowSource& source, const RectF& dest, const TGPImageAttributes* attributes) {
+  const DestRect to{dest.X, dest.Y, dest.Width, dest.Height};
+  const GammaTable gamma = MakeGammaTable(attributes ? attributes->Gamma() : 1.0f);
+  return DrawResampled(source, target_, to, gamma, row_callback_) ? Status::Ok : Status::InvalidParameter;
+}
+
 }  // namespace plendo::imaging

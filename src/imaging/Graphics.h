@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "imaging/RowSource.h"
 #include "platform/Bitmap.h"
 
 namespace plendo::imaging {
@@ -88,6 +89,10 @@ class TGPGraphics {
   // rectangle is rounded to whole pixels and clipped to the image.
   Status DrawImage(const TGPImage& image, const RectF& dest, const RectF& source, Unit unit,
                    const TGPImageAttributes* attributes);
+  // The whole of a picture that arrives row by row (a JPEG decoding as it is
+  // drawn), the same way; the source's errors are thrown, not turned into a
+  // status, since the picture is not whole until the draw ends.
+  Status DrawImage(RowSource& source, const RectF& dest, const TGPImageAttributes* attributes);
   // Called by every later DrawImage for each target row, in increasing y,
   // as soon as that row is final (untouched rows too); a draw that gives
   // InvalidParameter reports no row. An empty function stops the reports.

@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <vector>
 
+#include "codecs/JpegReader.h"
+#include "imaging/RowSource.h"
 #include "platform/Bitmap.h"
 
 namespace plendo::imaging {
@@ -29,5 +32,39 @@ platform::Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes, int scale_denom
 // detail; 1 when none does or a target size is not positive.
 int ChooseJpegScale(int source_width, int source_height, double target_width, double target_height,
                     double headroom);
+
+// A JPEG decoded row by row while it is drawn: only the rows the resampler's
+// window spans are kept, in a ring, instead of the whole decoded picture.
+// What it hands out is what DecodeJpeg stores, row for row.
+class JpegRowStream : public RowSource {
+ public:
+  // Reads the header and starts decoding at 1 / scale_denominator (1, 2, 4
+  // or 8). Throws DecodeError, also above the pixel limit (as DecodeJpeg
+  // does), or std::invalid_argument for another denominator. The bytes must
+  // outlive the stream.
+  JpegRowStream(std::span<const std::uint8_t> bytes, int scale_denominator);
+  ~JpegRowStream() override;
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void Window(int first, int count, const std::uint8_t** rows) override;
+
+  // Decodes whatever rows are left and ends the decoder, so every error of
+  // the file shows here as it would in a whole decode. Throws DecodeError.
+  void Finish();
+
+ private:
+  std::uint8_t* Slot(int row) { return ring_.data() + static_cast<std::size_t>(row % ring_rows_) * stride_; }
+  void DecodeThrough(int last_row);
+
+  codecs::JpegReader reader_;
+  int width_ = 0;
+  int height_ = 0;
+  std::size_t stride_ = 0;
+  int ring_rows_ = 0;
+  int decoded_ = 0;  // rows decoded so far
+  bool ended_ = false;
+  std::vector<std::uint8_t> ring_;
+};
 
 }  // namespace plendo::imaging

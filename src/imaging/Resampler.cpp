@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -220,10 +221,15 @@ bool FullyOpaque(const Bitmap& source, const SourceRect& from) {
 // one row per output row. Opaque sources are read straight from their bytes
 // (premultiplying by an alpha of 255 changes nothing); sources with
 // transparency go through a small ring of premultiplied float rows.
+//
+// Opaque rows come through `window` (the drawn rectangle's rows, offset to
+// its left edge); `source` is only needed, and only given, for Bgra32.
+using RowWindow = std::function<void(int first, int count, const std::uint8_t** rows)>;
+
 template <int C>
-void Run(const Bitmap& source, const SourceRect& from, Bitmap& target, const AxisWeights& wx,
-         const AxisWeights& wy, const GammaTable& gamma, const RowCallback& row_done) {
-  const bool opaque = C == 3 || FullyOpaque(source, from);
+void Run(const Bitmap* source, const RowWindow& window, const SourceRect& from, Bitmap& target,
+         const AxisWeights& wx, const AxisWeights& wy, const GammaTable& gamma, const RowCallback& row_done) {
+  const bool opaque = C == 3 || FullyOpaque(*source, from);
   const int out_width = wx.Count();
   const std::size_t in_length = static_cast<std::size_t>(from.width) * C;
   const int taps = wy.taps;
@@ -243,8 +249,7 @@ void Run(const Bitmap& source, const SourceRect& from, Bitmap& target, const Axi
     const int first = wy.first[j];
     const float* weights = wy.weights.data() + static_cast<std::size_t>(j) * taps;
     if (opaque) {
-      for (int k = 0; k < taps; ++k)
-        byte_rows[k] = source.Row(from.y + first + k) + static_cast<std::size_t>(from.x) * C;
+      window(first, taps, byte_rows.data());
       VerticalPass(byte_rows.data(), weights, taps, in_length, column.data());
     } else {
       for (int k = 0; k < taps; ++k) {
@@ -252,7 +257,7 @@ void Run(const Bitmap& source, const SourceRect& from, Bitmap& target, const Axi
         const int slot = r % taps;
         float* stored = ring.data() + in_length * slot;
         if (ring_row[slot] != r) {
-          LoadPremultipliedRow(source.Row(from.y + r) + static_cast<std::size_t>(from.x) * 4, from.width, stored);
+          LoadPremultipliedRow(source->Row(from.y + r) + static_cast<std::size_t>(from.x) * 4, from.width, stored);
           ring_row[slot] = r;
         }
         float_rows[k] = stored;
@@ -278,23 +283,17 @@ void Run(const Bitmap& source, const SourceRect& from, Bitmap& target, const Axi
   }
 }
 
-}  // namespace
-
-bool DrawResampled(const Bitmap& source, const SourceRect& from, Bitmap& target, const DestRect& dest,
-                   const GammaTable& gamma, const RowCallback& row_done) {
-  const PixelFormat sf = source.Format();
+// Checks what every draw needs and draws the band the destination covers;
+// rows outside it are reported final at once.
+bool DrawChecked(const Bitmap* source, const RowWindow& window, const SourceRect& from, Bitmap& target,
+                 const DestRect& dest, const GammaTable& gamma, const RowCallback& row_done) {
   const PixelFormat tf = target.Format();
-  if ((sf != PixelFormat::Bgr24 && sf != PixelFormat::Bgra32) || (tf != PixelFormat::Bgr24 && tf != PixelFormat::Bgra32))
-    return false;
-  if (from.width <= 0 || from.height <= 0 || from.x < 0 || from.y < 0 || from.x > source.Width() - from.width ||
-      from.y > source.Height() - from.height)
-    return false;
+  if (tf != PixelFormat::Bgr24 && tf != PixelFormat::Bgra32) return false;
   if (!(dest.width > 0.0) || !(dest.height > 0.0) || !std::isfinite(dest.x) || !std::isfinite(dest.y) ||
       !std::isfinite(dest.width) || !std::isfinite(dest.height))
     return false;
   const AxisWeights wx = MakeAxisWeights(from.width, dest.x, dest.width, target.Width());
   const AxisWeights wy = MakeAxisWeights(from.height, dest.y, dest.height, target.Height());
-  // Rows outside the drawn band are final from the start.
   const auto report = [&](int begin, int end) {
     if (row_done)
       for (int y = begin; y < end; ++y) row_done(y);
@@ -304,12 +303,38 @@ bool DrawResampled(const Bitmap& source, const SourceRect& from, Bitmap& target,
     return true;
   }
   report(0, wy.begin);
-  if (sf == PixelFormat::Bgr24)
-    Run<3>(source, from, target, wx, wy, gamma, row_done);
+  if (source && source->Format() == PixelFormat::Bgra32)
+    Run<4>(source, window, from, target, wx, wy, gamma, row_done);
   else
-    Run<4>(source, from, target, wx, wy, gamma, row_done);
+    Run<3>(source, window, from, target, wx, wy, gamma, row_done);
   report(wy.begin + wy.Count(), target.Height());
   return true;
+}
+
+}  // namespace
+
+bool DrawResampled(const Bitmap& source, const SourceRect& from, Bitmap& target, const DestRect& dest,
+                   const GammaTable& gamma, const RowCallback& row_done) {
+  const PixelFormat sf = source.Format();
+  if (sf != PixelFormat::Bgr24 && sf != PixelFormat::Bgra32) return false;
+  if (from.width <= 0 || from.height <= 0 || from.x < 0 || from.y < 0 || from.x > source.Width() - from.width ||
+      from.y > source.Height() - from.height)
+    return false;
+  const std::size_t left = static_cast<std::size_t>(from.x) * (sf == PixelFormat::Bgr24 ? 3 : 4);
+  const RowWindow window = [&](int first, int count, const std::uint8_t** rows) {
+    for (int k = 0; k < count; ++k) rows[k] = source.Row(from.y + first + k) + left;
+  };
+  return DrawChecked(&source, window, from, target, dest, gamma, row_done);
+}
+
+bool DrawResampled(RowSource& source, Bitmap& target, const DestRect& dest, const GammaTable& gamma,
+                   const RowCallback& row_done) {
+  const SourceRect from{0, 0, source.Width(), source.Height()};
+  if (from.width <= 0 || from.height <= 0) return false;
+  const RowWindow window = [&](int first, int count, const std::uint8_t** rows) {
+    source.Window(first, count, rows);
+  };
+  return DrawChecked(nullptr, window, from, target, dest, gamma, row_done);
 }
 
 }  // namespace plendo::imaging

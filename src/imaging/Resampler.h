@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "imaging/GammaTable.h"
+#include "imaging/RowSource.h"
 #include "platform/Bitmap.h"
 
 namespace plendo::imaging {
@@ -33,5 +34,11 @@ struct DestRect {
 using RowCallback = std::function<void(int y)>;
 bool DrawResampled(const platform::Bitmap& source, const SourceRect& from, platform::Bitmap& target,
                    const DestRect& dest, const GammaTable& gamma, const RowCallback& row_done = {});
+
+// The same for the whole of a picture whose rows arrive as the draw needs
+// them; the result equals drawing its decoded bitmap. Errors of the source
+// pass through.
+bool DrawResampled(RowSource& source, platform::Bitmap& target, const DestRect& dest, const GammaTable& gamma,
+                   const RowCallback& row_done = {});
 
 }  // namespace plendo::imaging

@@ -2,10 +2,12 @@
 // of the denominator.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "imaging/DecodeError.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/Resampler.h"
 #include "support/TestImages.h"
 
 namespace plendo::imaging {
@@ -47,6 +49,26 @@ TEST_P(ScaledDecodeTest, SizeRoundsUpAndPatchesKeepTheirColour) {
     }
 }
 
+// Drawing while decoding must give what decoding whole and then drawing
+// gives, shrinking and enlarging, with the file cut short too.
+TEST_P(ScaledDecodeTest, StreamDrawsWhatTheDecodedPictureDraws) {
+  const ScaledDecode& s = GetParam();
+  Bytes jpeg = WriteJpeg(MakePatches(101, 67), s.options);
+  for (const bool cut : {false, true}) {
+    if (cut) jpeg.resize(jpeg.size() * 2 / 3);
+    for (const DestRect dest : {DestRect{0, 0, 37.4, 24.6}, DestRect{1.5, 0, 150, 120}}) {
+      Bitmap whole(160, 130, platform::PixelFormat::Bgr24), streamed(160, 130, platform::PixelFormat::Bgr24);
+      const Bitmap decoded = DecodeJpeg(jpeg, s.denominator);
+      ASSERT_TRUE(DrawResampled(decoded, {0, 0, decoded.Width(), decoded.Height()}, whole, dest, MakeGammaTable(1.2f)));
+      JpegRowStream stream(jpeg, s.denominator);
+      ASSERT_TRUE(DrawResampled(stream, streamed, dest, MakeGammaTable(1.2f)));
+      stream.Finish();
+      for (int y = 0; y < whole.Height(); ++y)
+        ASSERT_EQ(0, std::memcmp(whole.Row(y), streamed.Row(y), whole.Stride())) << "row " << y << (cut ? " cut" : "");
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Denominators, ScaledDecodeTest,
                          ::testing::Values(ScaledDecode{1, {}, 101, 67}, ScaledDecode{2, {}, 51, 34},
                                            ScaledDecode{4, {.cmyk = true}, 26, 17},
@@ -58,6 +80,7 @@ TEST(JpegScaleTest, BadHeaderAndBadDenominatorAreRefused) {
   EXPECT_THROW(ReadJpegSize(text), DecodeError);
   EXPECT_THROW(ReadJpegSize(Bytes{}), DecodeError);
   EXPECT_THROW(DecodeJpeg(WriteJpeg(MakePatches(8, 8)), 3), std::invalid_argument);
+  EXPECT_THROW(JpegRowStream(text, 2), DecodeError);
 }
 
 struct ScaleChoice {
