@@ -4,10 +4,13 @@
 # make tsan  the suites with threads (the GIF painter) under ThreadSanitizer
 # make bench build and run the benchmarks, then compare plendo-batch with its peers
 # make fuzz  build the libFuzzer targets with clang and run each FUZZ_SECONDS on its seeds
+# make install PREFIX=...  build the programs (no tests) and install them (default /usr/local)
+# make deb   build a Debian package into this folder: apt install ./plendo_*.deb
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps build run test asan tsan bench fuzz clean
+.PHONY: all deps build run test asan tsan bench fuzz install deb clean
 
 all: build
 
@@ -58,5 +61,17 @@ fuzz:
 	    -artifact_prefix=build-fuzz/crashes/$$t/ build-fuzz/corpus/$$t || failed="$$failed $$t"; \
 	done; [ -z "$$failed" ] || { echo "crashes in:$$failed (build-fuzz/crashes/)"; exit 1; }
 
+install: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target installables
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A build of its own, without the tests; the package installs under /usr.
+deb: deps
+	cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLENDO_BUILD_TESTS=OFF
+	cmake --build build-deb -j $(JOBS) --target installables
+	cd build-deb && cpack -G DEB
+	cp build-deb/plendo_*.deb .
+	@ls plendo_*.deb
+
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz build-deb

@@ -1,5 +1,6 @@
 #include "app/PanelHandOver.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -21,11 +22,29 @@ constexpr int kIdleLimitMs = 30000;
 
 }  // namespace
 
-QString HandOverSocketName() {
+namespace {
+
+// A folder only this user can enter: the runtime folder, or one of our own
+// in the temporary folder (refused when someone else made it first).
+QString PrivateFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && *runtime == '/' && QDir(QString::fromLocal8Bit(runtime)).exists())
-    return QDir(QString::fromLocal8Bit(runtime)).filePath(QStringLiteral("plendo-panel"));
-  return QStringLiteral("plendo-panel-%1").arg(::getuid());
+    return QString::fromLocal8Bit(runtime);
+  const QByteArray own = QDir(QDir::tempPath()).filePath(QStringLiteral("plendo-%1").arg(::getuid())).toLocal8Bit();
+  ::mkdir(own.constData(), 0700);
+  struct stat st {};
+  if (::lstat(own.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+      (st.st_mode & 077) == 0)
+    return QString::fromLocal8Bit(own);
+  return {};
+}
+
+}  // namespace
+
+QString HandOverSocketName() {
+  const QString folder = PrivateFolder();
+  if (folder.isEmpty()) return QStringLiteral("plendo-panel-%1").arg(::getuid());
+  return QDir(folder).filePath(QStringLiteral("plendo-panel"));
 }
 
 std::string EncodeHandOver(const PathList& files) {
@@ -81,7 +100,9 @@ HandOverResult HandOverToRunningPanel(const QString& name, const PathList& files
 
 HandOverServer::HandOverServer(QString name, Receiver receiver, QObject* parent)
     : QObject(parent), name_(std::move(name)), receiver_(std::move(receiver)), server_(new QLocalServer(this)) {
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  // No access options: with them the socket is made elsewhere and renamed
+  // into place, which silently takes the name from a live panel. The folder
+  // is private instead.
   connect(server_, &QLocalServer::newConnection, this, &HandOverServer::Accept);
 }
 

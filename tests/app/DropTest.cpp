@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "PanelFixture.h"
+#include "ReadLampWatch.h"
 #include "controls/TStatusLED.h"
 #include "engine/ResizeEngine.h"
 #include "imaging/Graphics.h"
@@ -26,26 +27,6 @@ std::unique_ptr<QMimeData> UrlsOf(const std::vector<std::filesystem::path>& path
   mime->setUrls(urls);
   return mime;
 }
-
-// Calls `action` whenever the read lamp lights: the engine starts a file.
-class ReadLampWatch : public QObject {
- public:
-  ReadLampWatch(controls::TStatusLED* lamp, std::function<void(int)> action)
-      : lamp_(lamp), action_(std::move(action)) {
-    lamp_->installEventFilter(this);
-  }
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint && lamp_->Status() && !wasOn_) action_(++starts_);
-    if (e->type() == QEvent::Paint) wasOn_ = lamp_->Status();
-    return false;
-  }
-
- private:
-  controls::TStatusLED* lamp_;
-  std::function<void(int)> action_;
-  int starts_ = 0;
-  bool wasOn_ = false;
-};
 
 class DropTest : public PanelFixture {
  protected:

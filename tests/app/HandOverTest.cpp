@@ -1,0 +1,233 @@
+// "Open with": files named when the program starts, or handed over by a later
+// start through the panel's socket, are drops on the running panel.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QLocalServer>
+#include <QPushButton>
+#include <QProcess>
+#include <cstdlib>
+
+#include "PanelFixture.h"
+#include "ReadLampWatch.h"
+#include "app/PanelHandOver.h"
+#include "app/ProgramStart.h"
+#include "support/TestFiles.h"
+#include "support/TestImages.h"
+
+namespace plendo::test {
+namespace {
+
+namespace fs = std::filesystem;
+using app::HandOverRequest;
+using State = HandOverRequest::State;
+
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtTestApp);
+
+// --- what the program decides before it has a window -------------------------------
+
+TEST(HandOverRequestBytes, DecodeTellsCompleteFromCutAndForeign) {
+  const std::string two = app::EncodeHandOver({"/photos/a b.jpg", "/photos/caf\xE9.png"});
+  const std::string one = app::EncodeHandOver({"/a"});
+  const struct {
+    const char* what;
+    std::string bytes;
+    State state;
+    std::vector<fs::path> files;
+  } cases[] = {
+      {"two files, one name not UTF-8", two, State::Complete, {"/photos/a b.jpg", "/photos/caf\xE9.png"}},
+      {"no file: only come forward", app::EncodeHandOver({}), State::Complete, {}},
+      {"cut in the header", two.substr(0, 5), State::Incomplete, {}},
+      {"cut before the end mark", one.substr(0, one.size() - 1), State::Incomplete, {}},
+      {"another program's bytes", "GET / HTTP/1.1\r\n\r\n", State::Invalid, {}},
+      {"bytes after the end mark", one + "/b", State::Invalid, {}},
+      {"larger than the panel takes", one.substr(0, 14) + std::string(app::kMaxHandOverBytes, 'a'), State::Invalid, {}},
+  };
+  for (const auto& c : cases) {
+    const HandOverRequest r = app::DecodeHandOver(c.bytes);
+    EXPECT_EQ(r.state, c.state) << c.what;
+    EXPECT_EQ(r.files, c.files) << c.what;
+  }
+}
+
+TEST(ProgramStart, EveryArgumentIsAFileMadeAbsolute) {
+  const char* argv[] = {"plendo", "a.jpg", "/x/b.png", "", "-platform", "sub/caf\xE9.jpg"};
+  EXPECT_EQ(app::FilesFromCommandLine(6, argv, "/home/u"),
+            (std::vector<fs::path>{"/home/u/a.jpg", "/x/b.png", "/home/u/-platform", "/home/u/sub/caf\xE9.jpg"}));
+}
+
+TEST(ProgramStart, WaylandSessionsRunThePanelThroughXWayland) {
+  const struct {
+    const char *qpa, *session, *wayland, *display, *expected;
+  } cases[] = {
+      {nullptr, "wayland", "wayland-0", ":0", "xcb"},
+      {"", "wayland", "wayland-0", ":0", "xcb"},         // set but empty: no choice
+      {nullptr, nullptr, "wayland-1", ":1", "xcb"},       // a Wayland socket, no session type
+      {nullptr, "wayland", "wayland-0", nullptr, ""},     // no XWayland: Qt's choice
+      {"wayland", "wayland", "wayland-0", ":0", ""},      // the user's choice holds
+      {"offscreen", "wayland", "wayland-0", ":0", ""},
+      {nullptr, "x11", nullptr, ":0", ""},
+      {nullptr, "tty", nullptr, nullptr, ""},
+  };
+  for (const auto& c : cases) {
+    const auto env = [&c](const char* name) -> const char* {
+      const std::string n = name;
+      if (n == "QT_QPA_PLATFORM") return c.qpa;
+      if (n == "XDG_SESSION_TYPE") return c.session;
+      if (n == "WAYLAND_DISPLAY") return c.wayland;
+      if (n == "DISPLAY") return c.display;
+      return nullptr;
+    };
+    EXPECT_EQ(app::PanelPlatform(env), c.expected)
+        << (c.qpa ? c.qpa : "-") << " " << (c.session ? c.session : "-") << " " << (c.display ? c.display : "-");
+  }
+}
+
+// --- the running panel's end ---------------------------------------------------------
+
+class HandOverTest : public PanelFixture {
+ protected:
+  void SetUp() override {
+    PanelFixture::SetUp();
+    fs::create_directories(in());
+    fs::create_directories(out());
+    fs::create_directories(runtime());
+    // The socket's folder, for this process's panel and the later start alike.
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) savedRuntime = old;
+    ::setenv("XDG_RUNTIME_DIR", runtime().c_str(), 1);
+  }
+  void TearDown() override {
+    server.reset();
+    if (savedRuntime)
+      ::setenv("XDG_RUNTIME_DIR", savedRuntime->c_str(), 1);
+    else
+      ::unsetenv("XDG_RUNTIME_DIR");
+    PanelFixture::TearDown();
+  }
+  fs::path in() const { return dir / "in"; }
+  fs::path out() const { return dir / "out"; }
+  fs::path runtime() const { return dir / "run"; }
+
+  app::TMFORM& OpenWithOutput() {
+    WriteEnv("[Status]\nWOPath=" + out().string() + "\n");
+    app::TMFORM& f = Open();
+    Type("100");
+    f.show();
+    return f;
+  }
+  bool Serve() {
+    server = std::make_unique<app::HandOverServer>(
+        app::HandOverSocketName(), [this](app::PathList files) { form->OpenFiles(std::move(files)); });
+    return server->Listen();
+  }
+  fs::path Jpeg(const std::string& name, int width = 200, int height = 100) {
+    WriteFile(in() / name, WriteJpeg(MakeGradient(width, height)));
+    return in() / name;
+  }
+  // The real program started again, from `cwd`, while this panel runs;
+  // its exit status, or -1 when it did not end.
+  int StartAgain(const QStringList& args) {
+    QProcess later;
+    later.setProgram(QStringLiteral(PLENDO_PANEL_PROGRAM));
+    later.setArguments(args);
+    later.setWorkingDirectory(QString::fromStdString(in().string()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    later.setProcessEnvironment(env);
+    later.start();
+    if (!QTest::qWaitFor([&] { return later.state() == QProcess::NotRunning; }, 20000)) {
+      later.kill();
+      later.waitForFinished();
+      return -1;
+    }
+    return later.exitStatus() == QProcess::NormalExit ? later.exitCode() : -1;
+  }
+  std::string Count() const { return form->SSize->text().toStdString(); }
+  bool CountBecomes(const std::string& text) {
+    return QTest::qWaitFor([&] { return Count() == text; }, 10000);
+  }
+
+  std::unique_ptr<app::HandOverServer> server;
+  std::optional<std::string> savedRuntime;
+};
+
+TEST_F(HandOverTest, ALaterStartHandsItsFilesToTheRunningPanel) {
+  OpenWithOutput();
+  ASSERT_TRUE(Serve());
+  Jpeg("a.jpg");
+  WriteFile(in() / "b.png", WritePng(MakeGradient(100, 200)));
+  // A relative name is the later start's own: it is taken from its folder.
+  EXPECT_EQ(StartAgain({"a.jpg", QString::fromStdString((in() / "b.png").string())}), 0);
+  ASSERT_TRUE(CountBecomes("出力済 2 枚"));
+  EXPECT_EQ(Listing(out()), (std::vector<std::string>{"a_w100.jpg", "b_v100.jpg"}));
+
+  // Without files it only brings the panel forward.
+  EXPECT_EQ(StartAgain({}), 0);
+  EXPECT_EQ(Listing(out()).size(), 2u);
+  EXPECT_FALSE(form->HasWaitingFiles());
+}
+
+TEST_F(HandOverTest, HandedFilesMeetTheChecksOfADrop) {
+  app::TMFORM& f = Open();  // no output folder chosen
+  Type("100");
+  f.show();
+  QtTestApp::beeps = 0;
+  f.OpenFiles({Jpeg("a.jpg")});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !f.HasWaitingFiles(); }, 5000));
+  EXPECT_EQ(Message(), app::kMsgNoFolder);
+  EXPECT_EQ(MessageColour(), kRed);
+  EXPECT_GE(Beeps(), 1);
+}
+
+TEST_F(HandOverTest, FilesOpenedDuringABatchRunAfterIt) {
+  app::TMFORM& f = OpenWithOutput();
+  const std::vector<fs::path> batch = {Jpeg("p0.jpg"), Jpeg("p1.jpg"), Jpeg("p2.jpg")};
+  const fs::path later = Jpeg("later.jpg");
+  ReadLampWatch watch(f.RLED, [&](int start) {
+    if (start == 2) f.OpenFiles({later});
+  });
+  f.WMDropFiles(batch);
+  // The batch ran to its end undisturbed; the opened file is still waiting.
+  EXPECT_EQ(Listing(out()), (std::vector<std::string>{"p0_w100.jpg", "p1_w100.jpg", "p2_w100.jpg"}));
+  EXPECT_EQ(Count(), "出力済 3 枚");
+  ASSERT_TRUE(CountBecomes("出力済 1 枚"));
+  EXPECT_TRUE(fs::exists(out() / "later_w100.jpg"));
+}
+
+// A socket file bound once and never listened on: what a panel that was
+// killed leaves behind.
+void LeaveDeadSocket(const fs::path& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+}
+
+TEST_F(HandOverTest, OnePanelListensAndADeadOnesSocketIsTakenOver) {
+  const QString name = app::HandOverSocketName();
+  EXPECT_EQ(app::HandOverToRunningPanel(name, {"/a.jpg"}, 500), app::HandOverResult::NoPanel);
+  {
+    app::HandOverServer first(name, nullptr);
+    ASSERT_TRUE(first.Listen());
+    app::HandOverServer second(name, nullptr);
+    EXPECT_FALSE(second.Listen());
+  }
+  LeaveDeadSocket(name.toStdString());
+  EXPECT_EQ(app::HandOverToRunningPanel(name, {"/a.jpg"}, 500), app::HandOverResult::NoPanel);
+  app::HandOverServer next(name, nullptr);
+  EXPECT_TRUE(next.Listen());
+}
+
+TEST_F(HandOverTest, APanelThatNeverAnswersIsReported) {
+  QLocalServer mute;  // takes connections, reads nothing
+  ASSERT_TRUE(mute.listen(app::HandOverSocketName()));
+  EXPECT_EQ(app::HandOverToRunningPanel(app::HandOverSocketName(), {"/a.jpg"}, 300),
+            app::HandOverResult::NoAnswer);
+}
+
+}  // namespace
+}  // namespace plendo::test
