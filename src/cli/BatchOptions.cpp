@@ -69,7 +69,9 @@ void AddPanelOptions(CommandLine& c) {
     o.type = Choose<std::int32_t>(opt, v,
                                   {{"all", -1}, {"bmp", settings::kTypeBmp}, {"jpeg", settings::kTypeJpeg},
                                    {"gif", settings::kTypeGif}, {"png", settings::kTypePng}, {"tiff", settings::kTypeTiff},
-                                   {"wmf", settings::kTypeWmf}, {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon}});
+                                   {"wmf", settings::kTypeWmf}, {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon},
+                                   {"heif", settings::kTypeHeif}, {"avif", settings::kTypeAvif},
+                                   {"webp", settings::kTypeWebp}, {"jxl", settings::kTypeJxl}});
   };
   c.values["--settings"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     if (v.empty()) throw UsageError(opt + " wants a file");
@@ -82,7 +84,7 @@ void AddPanelOptions(CommandLine& c) {
                  {OptionGroup::Size, "--actual-size", "keep each image's own size"},
                  {OptionGroup::Size, "--side long|width|height", "which side N applies to (default: the panel's choice)"},
                  {OptionGroup::Output, "--out DIR", "write into DIR (it must exist)"},
-                 {OptionGroup::Input, "--type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico",
+                 {OptionGroup::Input, "--type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico|heif|avif|webp|jxl",
                   "convert every file, or only files with that type's extensions"},
                  {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
                  {OptionGroup::Other, "-h, --help", "show this help"},

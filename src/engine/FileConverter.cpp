@@ -14,6 +14,7 @@
 #include "engine/ResizeEngine.h"
 #include "engine/ResizeGeometry.h"
 #include "exif/ExifInfo.h"
+#include "imaging/ContainerMetadata.h"
 #include "imaging/DecodeError.h"
 #include "imaging/ImageDecoder.h"
 #include "imaging/ImageFormat.h"
@@ -104,7 +105,12 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
   result.source = source;
   const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
   exif::TExifInfo exif;
-  if (p_.settings.ExifCopy) PrepareExif(exif, source, bytes, result);
+  if (p_.settings.ExifCopy) {
+    // HEIF and WebP keep EXIF in a box or chunk of their own; handed over as
+    // a JPEG's APP1 segment, it is carried exactly as a JPEG source's.
+    const std::vector<std::uint8_t> container_exif = imaging::ContainerExifAsJpeg(bytes);
+    PrepareExif(exif, source, container_exif.empty() ? std::span<const std::uint8_t>(bytes) : container_exif, result);
+  }
   if (p_.prepare_preview) PreparePreview(source, result);
 
   ResizeJob job;

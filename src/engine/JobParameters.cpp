@@ -30,6 +30,10 @@ std::vector<std::string> ExtensionsOfType(std::int32_t type) {
     case settings::kTypeWmf: return {".wmf"};
     case settings::kTypeEmf: return {".emf"};
     case settings::kTypeIcon: return {".ico"};
+    case settings::kTypeHeif: return {".heic", ".heif"};
+    case settings::kTypeAvif: return {".avif"};
+    case settings::kTypeWebp: return {".webp"};
+    case settings::kTypeJxl: return {".jxl"};
     default: return {};
   }
 }

@@ -7,9 +7,12 @@
 #include "imaging/PngDecoder.h"
 #include "imaging/TiffDecoder.h"
 #include "codecs/BmpReader.h"
-#include "platform/FileBytes.h"
+#include "codecs/HeifReader.h"
 #include "codecs/IcoReader.h"
+#include "codecs/JxlReader.h"
 #include "codecs/Metafile.h"
+#include "codecs/WebpReader.h"
+#include "platform/FileBytes.h"
 
 namespace plendo::imaging {
 namespace {
@@ -27,10 +30,27 @@ platform::Bitmap DecodeMetafile(std::span<const std::uint8_t> bytes) {
   }
 }
 
+// HEIF (and AVIF), WebP and JPEG XL through their libraries.
+platform::Bitmap DecodePhoto(ImageFormat format, std::span<const std::uint8_t> bytes) {
+  try {
+    switch (format) {
+      case ImageFormat::Heif: return codecs::DecodeHeif(bytes);
+      case ImageFormat::Webp: return codecs::DecodeWebp(bytes);
+      default: return codecs::DecodeJxl(bytes);
+    }
+  } catch (const codecs::HeifError& e) {
+    throw DecodeError(e.Message());
+  } catch (const codecs::WebpError& e) {
+    throw DecodeError(e.Message());
+  } catch (const codecs::JxlError& e) {
+    throw DecodeError(e.Message());
+  }
+}
+
 }  // namespace
 
 platform::Bitmap DecodeImage(std::span<const std::uint8_t> bytes) {
-  switch (DetectFormat(bytes)) {
+  switch (const ImageFormat format = DetectFormat(bytes); format) {
     case ImageFormat::Jpeg: return DecodeJpeg(bytes);
     case ImageFormat::Png: return DecodePng(bytes);
     case ImageFormat::Gif: return DecodeGif(bytes);
@@ -39,6 +59,9 @@ platform::Bitmap DecodeImage(std::span<const std::uint8_t> bytes) {
     case ImageFormat::Ico: return codecs::DecodeIco(bytes, DecodePng);
     case ImageFormat::Wmf:
     case ImageFormat::Emf: return DecodeMetafile(bytes);
+    case ImageFormat::Heif:
+    case ImageFormat::Webp:
+    case ImageFormat::Jxl: return DecodePhoto(format, bytes);
     case ImageFormat::Unknown: break;
   }
   throw DecodeError("unknown image format");

@@ -2,7 +2,10 @@
 
 #include <cstring>
 
+#include "codecs/HeifReader.h"
 #include "codecs/IcoReader.h"
+#include "codecs/JxlReader.h"
+#include "codecs/WebpReader.h"
 
 namespace plendo::imaging {
 namespace {
@@ -31,6 +34,9 @@ ImageFormat DetectFormat(std::span<const std::uint8_t> bytes) {
   if (StartsWith(bytes, 0, kTiffLittle, 4) || StartsWith(bytes, 0, kTiffBig, 4) ||
       StartsWith(bytes, 0, kBigTiffLittle, 4) || StartsWith(bytes, 0, kBigTiffBig, 4))
     return ImageFormat::Tiff;
+  if (codecs::LooksLikeHeif(bytes)) return ImageFormat::Heif;
+  if (codecs::LooksLikeWebp(bytes)) return ImageFormat::Webp;
+  if (codecs::LooksLikeJxl(bytes)) return ImageFormat::Jxl;
   if (StartsWith(bytes, 0, "BM", 2)) return ImageFormat::Bmp;
   // EMF: the header record (type 1) carries " EMF" at byte 40.
   if (StartsWith(bytes, 0, kEmfRecord, 4) && StartsWith(bytes, 40, " EMF", 4)) return ImageFormat::Emf;

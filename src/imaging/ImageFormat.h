@@ -6,7 +6,8 @@
 
 namespace plendo::imaging {
 
-enum class ImageFormat { Unknown, Bmp, Jpeg, Gif, Png, Tiff, Wmf, Emf, Ico };
+// Heif covers AVIF too: the same container, another codec inside.
+enum class ImageFormat { Unknown, Bmp, Jpeg, Gif, Png, Tiff, Wmf, Emf, Ico, Heif, Webp, Jxl };
 
 ImageFormat DetectFormat(std::span<const std::uint8_t> bytes);
 

@@ -7,6 +7,7 @@
 #include "preview/IconImage.h"
 #include "preview/JpegImage.h"
 #include "preview/Metafile.h"
+#include "preview/PhotoImage.h"
 #include "preview/PngImage.h"
 
 namespace plendo::preview {
@@ -40,12 +41,14 @@ std::optional<TGraphicClass> TFileFormatsList::FindExt(std::string_view extensio
 }
 
 const TFileFormatsList& FileFormats() {
-  // Decoder modules register in their start-up order: JPEG, then GIF, then PNG.
+  // Decoder modules register in their start-up order: JPEG, then GIF, then
+  // PNG; the photo formats of phones and the web come last.
   static const TFileFormatsList formats = [] {
     TFileFormatsList list;
     RegisterJpegFormats(list);
     RegisterGifFormats(list);
     RegisterPngFormats(list);
+    RegisterPhotoFormats(list);
     return list;
   }();
   return formats;

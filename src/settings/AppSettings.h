@@ -6,10 +6,12 @@
 
 namespace plendo::settings {
 
-// Image type index of the type filter.
+// Image type index of the type filter. The panel offers 0 to 7; the photo
+// formats after them are chosen only by plendo-batch's --type.
 enum ImageType : std::int32_t {
   kTypeBmp = 0, kTypeJpeg = 1, kTypeGif = 2, kTypePng = 3,
   kTypeTiff = 4, kTypeWmf = 5, kTypeEmf = 6, kTypeIcon = 7,
+  kTypeHeif = 8, kTypeAvif = 9, kTypeWebp = 10, kTypeJxl = 11,
 };
 
 struct AppSettings {

@@ -85,7 +85,8 @@ const JobCase kJobCases[] = {
     {"ExtWmf", "640", true, false, 1, 1, 0.06, 0, 1, 5, ".jpg", "", 1.06, 24, 16, {".wmf"}},
     {"ExtEmf", "640", true, false, 1, 1, 0.06, 0, 1, 6, ".jpg", "", 1.06, 24, 16, {".emf"}},
     {"ExtIcon", "640", true, false, 1, 1, 0.06, 0, 1, 7, ".jpg", "", 1.06, 24, 16, {".ico"}},
-    {"ExtOutOfRange", "640", true, false, 1, 1, 0.06, 0, 1, 8, ".jpg", "", 1.06, 24, 16, {}},
+    {"ExtHeif", "640", true, false, 1, 1, 0.06, 0, 1, 8, ".jpg", "", 1.06, 24, 16, {".heic", ".heif"}},
+    {"ExtOutOfRange", "640", true, false, 1, 1, 0.06, 0, 1, 12, ".jpg", "", 1.06, 24, 16, {}},
     {"ExtNegative", "640", true, false, 1, 1, 0.06, 0, 1, -1, ".jpg", "", 1.06, 24, 16, {}},
 };
 

@@ -56,7 +56,8 @@ TEST(FileFormats, RegistrationIsLowerCasedAndTheLastEntryWins) {
 TEST(FileFormats, ProgramRegistryHoldsTheFormatsInStartUpOrder) {
   std::vector<std::string> order;
   for (const auto& entry : FileFormats().Entries()) order.push_back(entry.extension);
-  EXPECT_EQ(order, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg", "gif", "png"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg", "gif", "png", "heic", "heif",
+                                             "avif", "webp", "jxl"}));
 }
 
 struct UnknownName {

@@ -1,0 +1,188 @@
+#include "codecs/HeifReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include <libheif/heif.h>
+
+#include "codecs/PhotoPixels.h"
+#include "platform/BitmapError.h"
+
+namespace plendo::codecs {
+namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+
+// No legitimate HEIF has a side this long; libheif refuses such an image
+// (tiles too) while reading the boxes, before any decoder runs.
+constexpr int kMaxSide = 1 << 16;
+// Far more than an EXIF block that fits a JPEG segment, so only a hostile
+// item length is refused here.
+constexpr std::size_t kMaxExifItemBytes = std::size_t{1} << 20;
+
+// libheif registers its decoders once per process and frees them at exit.
+class Library {
+ public:
+  Library() { heif_init(nullptr); }
+  ~Library() { heif_deinit(); }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+};
+
+void EnsureLibrary() { static const Library library; }
+
+struct ContextFree {
+  void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct HandleRelease {
+  void operator()(const heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct ImageRelease {
+  void operator()(const heif_image* i) const { heif_image_release(i); }
+};
+struct OptionsFree {
+  void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+using Context = std::unique_ptr<heif_context, ContextFree>;
+using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
+using Image = std::unique_ptr<heif_image, ImageRelease>;
+
+void Check(const heif_error& error, const char* step) {
+  if (error.code != heif_error_Ok) throw HeifError(std::string("HEIF: ") + step + ": " + error.message);
+}
+
+// The box structure read, not decoded; `bytes` must outlive the context.
+struct PrimaryImage {
+  Context context;
+  Handle handle;
+};
+
+PrimaryImage OpenPrimary(std::span<const std::uint8_t> bytes) {
+  EnsureLibrary();
+  PrimaryImage primary{Context(heif_context_alloc()), nullptr};
+  if (!primary.context) throw std::bad_alloc();
+  heif_context_set_maximum_image_size_limit(primary.context.get(), kMaxSide);
+  Check(heif_context_read_from_memory_without_copy(primary.context.get(), bytes.data(), bytes.size(), nullptr),
+        "damaged boxes");
+  heif_image_handle* handle = nullptr;
+  Check(heif_context_get_primary_image_handle(primary.context.get(), &handle), "no primary image");
+  primary.handle.reset(handle);
+  return primary;
+}
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+bool IsStillBrand(const std::uint8_t* brand) {
+  static constexpr const char* kBrands[] = {"mif1", "mif2", "heic", "heix", "heim", "heis", "avif"};
+  return std::any_of(std::begin(kBrands), std::end(kBrands),
+                     [brand](const char* b) { return std::memcmp(brand, b, 4) == 0; });
+}
+
+bool StartsTiff(std::span<const std::uint8_t> b) {
+  return b.size() >= 8 && ((b[0] == 'I' && b[1] == 'I' && b[2] == 42 && b[3] == 0) ||
+                           (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && b[3] == 42));
+}
+
+// The decoded interleaved plane into the bitmap, row by row.
+Bitmap StorePixels(const heif_image* image, bool alpha, bool deep) {
+  const int width = heif_image_get_width(image, heif_channel_interleaved);
+  const int height = heif_image_get_height(image, heif_channel_interleaved);
+  int stride = 0;
+  const std::uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+  if (plane == nullptr || width <= 0 || height <= 0) throw HeifError("HEIF: no pixels");
+  const int channels = alpha ? 4 : 3;
+  const int bits = deep ? heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) : 8;
+  if (deep && (bits < 9 || bits > 16)) throw HeifError("HEIF: unexpected sample depth");
+  Bitmap out(width, height, alpha ? PixelFormat::Bgra32 : PixelFormat::Bgr24);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+    if (deep)
+      StoreDeepRgbRow(row, channels, width, bits, out.Row(y));
+    else
+      StoreRgbRow(row, channels, width, out.Row(y));
+  }
+  if (alpha && heif_image_is_premultiplied_alpha(const_cast<heif_image*>(image))) Unpremultiply(out);
+  return out;
+}
+
+}  // namespace
+
+bool LooksLikeHeif(std::span<const std::uint8_t> bytes) {
+  // size (4, big-endian), "ftyp", major brand, minor version, compatible
+  // brands (4 bytes each) to the end of the box.
+  if (bytes.size() < 16 || std::memcmp(bytes.data() + 4, "ftyp", 4) != 0) return false;
+  const std::size_t end = std::min<std::size_t>(BigEndian32(bytes.data()), bytes.size());
+  if (end < 16) return false;
+  if (IsStillBrand(bytes.data() + 8)) return true;
+  for (std::size_t at = 16; at + 4 <= end; at += 4)
+    if (IsStillBrand(bytes.data() + at)) return true;
+  return false;
+}
+
+Bitmap DecodeHeif(std::span<const std::uint8_t> bytes) {
+  const PrimaryImage primary = OpenPrimary(bytes);
+  const heif_image_handle* handle = primary.handle.get();
+  const int width = heif_image_handle_get_width(handle);
+  const int height = heif_image_handle_get_height(handle);
+  const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
+  if (width <= 0 || height <= 0) throw HeifError("HEIF: no size");
+  // The pixel limit, before libheif allocates planes for the whole image.
+  if (Bitmap::StrideFor(width, PixelFormat::Bgra32) > Bitmap::kMaxBytes / static_cast<std::size_t>(height))
+    throw platform::BitmapTooLarge();
+
+  const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
+  const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+                                  : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+  const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+  if (!options) throw std::bad_alloc();
+  options->ignore_transformations = 0;
+  options->convert_hdr_to_8bit = 0;  // we round; libheif would shift
+  heif_image* decoded = nullptr;
+  Check(heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get()), "damaged image data");
+  const Image image(decoded);
+  return StorePixels(image.get(), alpha, deep);
+}
+
+std::vector<std::uint8_t> ReadHeifExif(std::span<const std::uint8_t> bytes) {
+  try {
+    const PrimaryImage primary = OpenPrimary(bytes);
+    heif_item_id id = 0;
+    if (heif_image_handle_get_list_of_metadata_block_IDs(primary.handle.get(), "Exif", &id, 1) < 1) return {};
+    const std::size_t size = heif_image_handle_get_metadata_size(primary.handle.get(), id);
+    if (size < 4 || size > kMaxExifItemBytes) return {};
+    std::vector<std::uint8_t> item(size);
+    if (heif_image_handle_get_metadata(primary.handle.get(), id, item.data()).code != heif_error_Ok) return {};
+    // offset (4, big-endian) from the end of this word to the TIFF header,
+    // then whatever precedes it (usually "Exif" 00 00), then the TIFF data.
+    const std::uint32_t offset = BigEndian32(item.data());
+    if (offset > size - 4) return {};
+    const std::span<const std::uint8_t> tiff = std::span<const std::uint8_t>(item).subspan(4 + offset);
+    if (!StartsTiff(tiff)) return {};
+    return {tiff.begin(), tiff.end()};
+  } catch (const HeifError&) {
+    return {};
+  }
+}
+
+std::vector<std::uint8_t> ReadHeifIccProfile(std::span<const std::uint8_t> bytes) {
+  try {
+    const PrimaryImage primary = OpenPrimary(bytes);
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(primary.handle.get());
+    if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC) return {};
+    std::vector<std::uint8_t> profile(heif_image_handle_get_raw_color_profile_size(primary.handle.get()));
+    if (profile.empty() ||
+        heif_image_handle_get_raw_color_profile(primary.handle.get(), profile.data()).code != heif_error_Ok)
+      return {};
+    return profile;
+  } catch (const HeifError&) {
+    return {};
+  }
+}
+
+}  // namespace plendo::codecs

@@ -1,0 +1,23 @@
+#pragma once
+// Rows as the photo libraries (libheif, libwebp, libjxl) hand them out, into
+// the bitmap's blue-green-red order. Shared by their three readers.
+#include <cstdint>
+
+#include "platform/Bitmap.h"
+
+namespace plendo::codecs {
+
+// `width` pixels of 8-bit R, G, B (and A when `channels` is 4) into B, G, R
+// (and A). `rgb` and `out` may be the same row.
+void StoreRgbRow(const std::uint8_t* rgb, int channels, int width, std::uint8_t* out);
+
+// The same from 16-bit little-endian samples holding `bits` significant bits
+// (9 to 16), each scaled to 8 bits with rounding, so the largest value maps
+// to 255 and no level is lost to truncation.
+void StoreDeepRgbRow(const std::uint8_t* rgb16, int channels, int width, int bits, std::uint8_t* out);
+
+// Premultiplied Bgra32 to straight alpha, in place (a pixel of alpha 0
+// becomes transparent black).
+void Unpremultiply(platform::Bitmap& bgra);
+
+}  // namespace plendo::codecs
