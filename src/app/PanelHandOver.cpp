@@ -88,13 +88,13 @@ HandOverResult HandOverToRunningPanel(const QString& name, const PathList& files
   if (!socket.waitForConnected(timeoutMs)) return HandOverResult::NoPanel;
   const std::string request = EncodeHandOver(files);
   socket.write(request.data(), static_cast<qint64>(request.size()));
+  // The whole request first: the panel answers only once it has all of it.
+  while (socket.bytesToWrite() > 0)
+    if (!socket.waitForBytesWritten(timeoutMs)) return HandOverResult::NoAnswer;
   QByteArray answer;
   // The panel answers between two files of a batch, so allow it that long.
-  while (answer.size() < static_cast<qsizetype>(kAnswerSize)) {
-    if (socket.bytesToWrite() > 0) socket.waitForBytesWritten(timeoutMs);
-    if (!socket.waitForReadyRead(timeoutMs)) break;
+  while (answer.size() < static_cast<qsizetype>(kAnswerSize) && socket.waitForReadyRead(timeoutMs))
     answer += socket.readAll();
-  }
   return answer == kAnswer ? HandOverResult::Delivered : HandOverResult::NoAnswer;
 }
 

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <QLocalServer>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "PanelFixture.h"
 #include "ReadLampWatch.h"
@@ -220,6 +222,23 @@ TEST_F(HandOverTest, OnePanelListensAndADeadOnesSocketIsTakenOver) {
   EXPECT_EQ(app::HandOverToRunningPanel(name, {"/a.jpg"}, 500), app::HandOverResult::NoPanel);
   app::HandOverServer next(name, nullptr);
   EXPECT_TRUE(next.Listen());
+}
+
+// Far more than a socket buffer holds: it is written whole before the
+// answer is awaited.
+TEST_F(HandOverTest, ALongListArrivesWhole) {
+  app::PathList files;
+  for (int i = 0; i < 3000; ++i) files.push_back("/photos/" + std::string(200, 'x') + std::to_string(i) + ".jpg");
+  app::PathList received;
+  app::HandOverServer panel(app::HandOverSocketName(), [&](app::PathList f) { received = std::move(f); });
+  ASSERT_TRUE(panel.Listen());
+  std::atomic<int> result{-1};
+  std::thread later([&] { result = static_cast<int>(app::HandOverToRunningPanel(app::HandOverSocketName(), files)); });
+  const bool ended = QTest::qWaitFor([&] { return result != -1; }, 20000);
+  later.join();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(result, static_cast<int>(app::HandOverResult::Delivered));
+  EXPECT_EQ(received, files);
 }
 
 TEST_F(HandOverTest, APanelThatNeverAnswersIsReported) {
