@@ -9,8 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Keep the small panel open, choose an output folder and a size, and drop image
 files on it: each is scaled with high-quality bicubic resampling, optionally
 gamma-corrected and sharpened, and written as a new JPEG. Reads BMP, JPEG, GIF,
-PNG, TIFF, WMF, EMF and ICO. The interface is Japanese. plendo-batch does the
-same from a shell.")
+PNG, TIFF, WMF, EMF, ICO, HEIF, AVIF, WebP and JPEG XL. The interface is
+Japanese. plendo-batch does the same from a shell.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
