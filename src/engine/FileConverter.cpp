@@ -9,6 +9,7 @@
 
 #include "codecs/JpegEncoder.h"
 #include "codecs/Metafile.h"
+#include "codecs/WebpReader.h"
 #include "engine/OutputNaming.h"
 #include "engine/Rendering.h"
 #include "engine/ResizeEngine.h"
@@ -128,8 +129,8 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
   return result;
 }
 
-// Only the size is taken from a JPEG here; its pixels are decoded once the
-// target size says at which scale.
+// Only the size is taken from a JPEG or a WebP here; its pixels are decoded
+// once the target size says at which scale.
 bool FileConverter::ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& job) const {
   if (bytes.empty()) return false;
   try {
@@ -142,6 +143,10 @@ bool FileConverter::ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& j
       job.SourceHeight = static_cast<std::uint32_t>(size.height);
     } else if (format == imaging::ImageFormat::Jpeg) {
       const imaging::JpegSize size = imaging::ReadJpegSize(bytes);
+      job.SourceWidth = static_cast<std::uint32_t>(size.width);
+      job.SourceHeight = static_cast<std::uint32_t>(size.height);
+    } else if (format == imaging::ImageFormat::Webp) {
+      const codecs::WebpSize size = codecs::ReadWebpSize(bytes);
       job.SourceWidth = static_cast<std::uint32_t>(size.width);
       job.SourceHeight = static_cast<std::uint32_t>(size.height);
     } else {
@@ -192,7 +197,10 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
                                                                 static_cast<int>(job.SourceHeight), job.TargetWidth,
                                                                 job.TargetHeight, kShrinkOnLoadHeadroom);
     try {
-      job.JpegRows = std::make_unique<imaging::JpegRowStream>(bytes, scale);
+      if (imaging::DetectFormat(bytes) == imaging::ImageFormat::Webp)
+        job.Source = std::make_unique<imaging::TGPBitmap>(codecs::DecodeWebp(bytes, scale));
+      else
+        job.JpegRows = std::make_unique<imaging::JpegRowStream>(bytes, scale);
     } catch (...) {
       result.decoded = false;
       return;

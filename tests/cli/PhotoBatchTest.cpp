@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -107,6 +108,25 @@ TEST_F(PhotoBatch, ExifIsCarriedWithTheArtistMarkedAndATrueOrientation) {
     EXPECT_EQ(RunCommand("exiftool -validate -error -s -s -s " + quoted + " 2>&1").find("Error"), std::string::npos)
         << name;
   }
+}
+
+// A WebP is decoded at half size for a target that leaves room, averaged by
+// libwebp; the output stays close to one from its whole decode (a JPEG
+// decoded at half size by DCT scaling is 24 dB from its whole decode here).
+TEST_F(PhotoBatch, ReducedWebpDecodeStaysCloseToTheWholeOne) {
+  ASSERT_EQ(Run({Photo("webp_lossy.webp", "reduced.webp"), Photo("webp_lossy.ref.png", "whole.png")},
+                {"--size", "24", "--sharpness", "0"}),
+            kExitOk);
+  const test::JpegProbe reduced = test::ProbeJpeg(out / "reduced_w24.jpg");
+  const test::JpegProbe whole = test::ProbeJpeg(out / "whole_w24.jpg");
+  ASSERT_TRUE(reduced.ok && whole.ok);
+  ASSERT_EQ(reduced.rgb.size(), whole.rgb.size());
+  double squares = 0;
+  for (std::size_t i = 0; i < whole.rgb.size(); ++i) {
+    const double d = reduced.rgb[i] - whole.rgb[i];
+    squares += d * d;
+  }
+  EXPECT_GT(10 * std::log10(255.0 * 255.0 * static_cast<double>(whole.rgb.size()) / squares), 26);
 }
 
 TEST_F(PhotoBatch, TypeOptionTakesOnlyThatFormatsExtensions) {
