@@ -84,8 +84,8 @@ Bitmap DecodeFirstFrame(std::span<const std::uint8_t> bytes) {
   std::uint8_t* frame = nullptr;
   int timestamp = 0;
   if (!WebPAnimDecoderGetNext(decoder.get(), &frame, &timestamp) || frame == nullptr) Fail("damaged frame");
-  const std::size_t row_bytes = static_cast<std::size_t>(out.Width()) * 4;
-  for (int y = 0; y < out.Height(); ++y) std::memcpy(out.Row(y), frame + row_bytes * static_cast<std::size_t>(y), row_bytes);
+  // Bgra32 rows are exactly width * 4 bytes, as the canvas's are.
+  std::memcpy(out.Row(0), frame, out.Stride() * static_cast<std::size_t>(out.Height()));
   return out;
 }
 

@@ -14,6 +14,12 @@ namespace plendo::test {
 
 inline std::filesystem::path PhotoPath(const std::string& name) { return std::filesystem::path(PLENDO_PHOTOS) / name; }
 inline Bytes ReadPhoto(const std::string& name) { return ReadBytes(PhotoPath(name)); }
+// "heic_colour.heic" as a test name: "heic_colour_heic".
+inline std::string PhotoTestName(std::string name) {
+  for (char& c : name)
+    if (c == '.') c = '_';
+  return name;
+}
 
 // Peak signal-to-noise ratio in dB over the colour channels, and alpha when
 // both have it; infinity for equal pictures, -1 when the sizes differ.
