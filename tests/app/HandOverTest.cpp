@@ -68,9 +68,7 @@ TEST(ProgramStart, WaylandSessionsRunThePanelThroughXWayland) {
       {nullptr, nullptr, "wayland-1", ":1", "xcb"},       // a Wayland socket, no session type
       {nullptr, "wayland", "wayland-0", nullptr, ""},     // no XWayland: Qt's choice
       {"wayland", "wayland", "wayland-0", ":0", ""},      // the user's choice holds
-      {"offscreen", "wayland", "wayland-0", ":0", ""},
       {nullptr, "x11", nullptr, ":0", ""},
-      {nullptr, "tty", nullptr, nullptr, ""},
   };
   for (const auto& c : cases) {
     const auto env = [&c](const char* name) -> const char* {
@@ -168,18 +166,6 @@ TEST_F(HandOverTest, ALaterStartHandsItsFilesToTheRunningPanel) {
   EXPECT_EQ(StartAgain({}), 0);
   EXPECT_EQ(Listing(out()).size(), 2u);
   EXPECT_FALSE(form->HasWaitingFiles());
-}
-
-TEST_F(HandOverTest, HandedFilesMeetTheChecksOfADrop) {
-  app::TMFORM& f = Open();  // no output folder chosen
-  Type("100");
-  f.show();
-  QtTestApp::beeps = 0;
-  f.OpenFiles({Jpeg("a.jpg")});
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !f.HasWaitingFiles(); }, 5000));
-  EXPECT_EQ(Message(), app::kMsgNoFolder);
-  EXPECT_EQ(MessageColour(), kRed);
-  EXPECT_GE(Beeps(), 1);
 }
 
 TEST_F(HandOverTest, FilesOpenedDuringABatchRunAfterIt) {
