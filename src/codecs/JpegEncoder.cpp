@@ -80,6 +80,8 @@ void Compress(const Bitmap& bgr, const JpegEncodeOptions& options, MemoryDestina
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
+  if (!options.icc_profile.empty() && options.icc_profile.size() <= kMaxIccProfileBytes)
+    jpeg_write_icc_profile(&cinfo, options.icc_profile.data(), static_cast<unsigned int>(options.icc_profile.size()));
   // Enough rows per call for a whole band of 2x2-subsampled blocks.
   constexpr int kBatch = 16;
   JSAMPROW rows[kBatch];

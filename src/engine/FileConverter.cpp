@@ -15,6 +15,8 @@
 #include "engine/ResizeEngine.h"
 #include "engine/ResizeGeometry.h"
 #include "exif/ExifInfo.h"
+#include "exif/OrientationBlock.h"
+#include "imaging/ColourProfile.h"
 #include "imaging/ContainerMetadata.h"
 #include "imaging/DecodeError.h"
 #include "imaging/ImageDecoder.h"
@@ -88,6 +90,13 @@ std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
 
 // 65500.5 still rounds (to even) to 65500; NaN is refused as well.
 bool SideFitsJpeg(double side) { return side <= kMaxJpegSide + 0.5; }
+
+// A JPEG source turned by its EXIF Orientation looks upright in viewers; an
+// output without its EXIF gets a block with that one tag, so it does too.
+void KeepUpright(std::span<const std::uint8_t> source, std::vector<std::uint8_t>& jpeg) {
+  const int orientation = exif::ReadJpegOrientation(source);
+  if (orientation > 1) jpeg = exif::InsertOrientationBlock(jpeg, orientation);
+}
 
 }  // namespace
 
@@ -223,7 +232,7 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
     RenderWorkingBitmap(job, p_);
     job.Source.reset();
     job.JpegRows.reset();
-    EncodeWithExif(job.Work, exif, result);
+    EncodeWithExif(job.Work, bytes, exif, result);
   } catch (const imaging::DecodeError&) {
     result.decoded = false;  // a JPEG whose data fails part way
     return;
@@ -241,15 +250,27 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
   if (result.render != RenderOutcome::Ready) result.render = RenderOutcome::Failed;
 }
 
-void FileConverter::EncodeWithExif(const platform::Bitmap& work, exif::TExifInfo& exif,
-                                   FileConversion& result) const {
+void FileConverter::EncodeWithExif(platform::Bitmap& work, std::span<const std::uint8_t> source,
+                                   exif::TExifInfo& exif, FileConversion& result) const {
   codecs::JpegEncodeOptions options;
   // Only the low byte of Compress counts (300 is 44); libjpeg turns 0 into 1.
   options.quality = static_cast<std::uint8_t>(p_.settings.Compress & 0xFF);
   options.progressive = p_.settings.Progress;
+  // The source's colours stay as they looked: its profile goes along, or the
+  // pixels are turned into sRGB by it when asked (then none is embedded).
+  const std::vector<std::uint8_t> profile = imaging::ReadIccProfile(source);
+  if (imaging::DescribesRgb(profile)) {
+    if (p_.settings.ToSrgb)
+      imaging::ConvertToSrgb(work, profile);
+    else
+      options.icc_profile = profile;
+  }
   result.bytes = codecs::EncodeJpeg(work, options);
   result.render = RenderOutcome::Ready;
-  if (!result.exif_lamp) return;
+  if (!result.exif_lamp) {
+    KeepUpright(source, result.bytes);
+    return;
+  }
   // A block that cannot go in leaves the JPEG as encoded; the write step
   // then writes it and reports the file as not written.
   try {

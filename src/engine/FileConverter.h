@@ -37,7 +37,8 @@ class FileConverter {
   bool SizeAndName(ResizeJob& job, FileConversion& result) const;
   void WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
                         FileConversion& result) const;
-  void EncodeWithExif(const platform::Bitmap& work, exif::TExifInfo& exif, FileConversion& result) const;
+  void EncodeWithExif(platform::Bitmap& work, std::span<const std::uint8_t> source, exif::TExifInfo& exif,
+                      FileConversion& result) const;
 
   const BatchParameters& p_;
 };

@@ -51,6 +51,20 @@ struct OptionsFree {
 
 [[noreturn]] void Fail(const char* why) { throw DecodeError(std::string("TIFF: ") + why); }
 
+// The first directory of a TIFF in memory, quiet, with allocations capped;
+// `input` must outlive it.
+std::unique_ptr<TIFF, TiffCloser> Open(MemoryInput& input) {
+  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
+  if (!options) Fail("out of memory");
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(Bitmap::kMaxBytes));
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
+  std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("source", "rm", &input, ReadProc, WriteProc, SeekProc,
+                                                          CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+  if (!tif) Fail("damaged header");
+  return tif;
+}
+
 // libtiff's RGBA raster holds R, G, B, A bytes in memory (on a little-endian
 // machine), alpha premultiplied; we keep straight BGRA.
 void RgbaToStraightBgra(Bitmap& bitmap) {
@@ -74,15 +88,7 @@ void RgbaToStraightBgra(Bitmap& bitmap) {
 Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   static_assert(std::endian::native == std::endian::little, "the RGBA raster is read byte by byte");
   MemoryInput input{bytes.data(), bytes.size()};
-  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
-  if (!options) Fail("out of memory");
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(Bitmap::kMaxBytes));
-  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
-  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
-  const std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("source", "rm", &input, ReadProc, WriteProc,
-                                                                SeekProc, CloseProc, SizeProc, MapProc,
-                                                                UnmapProc, options.get()));
-  if (!tif) Fail("damaged header");
+  const std::unique_ptr<TIFF, TiffCloser> tif = Open(input);
 
   std::uint32_t width = 0, height = 0;
   if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
@@ -99,6 +105,20 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
     Fail("damaged image data");
   RgbaToStraightBgra(out);
   return out;
+}
+
+std::vector<std::uint8_t> ReadTiffIccProfile(std::span<const std::uint8_t> bytes) {
+  try {
+    MemoryInput input{bytes.data(), bytes.size()};
+    const std::unique_ptr<TIFF, TiffCloser> tif = Open(input);
+    std::uint32_t length = 0;
+    void* data = nullptr;
+    if (!TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &data) || data == nullptr) return {};
+    const auto* begin = static_cast<const std::uint8_t*>(data);
+    return {begin, begin + length};
+  } catch (const DecodeError&) {
+    return {};
+  }
 }
 
 }  // namespace plendo::imaging

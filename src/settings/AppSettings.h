@@ -21,6 +21,7 @@ struct AppSettings {
   std::int32_t JPEGExt = 0;        // 0 .jpg, 1 .jpeg, 2 .JPG, 3 .JPEG
   bool OutOrigDir = false;         // write beside each source
   bool ExifCopy = false;
+  bool ToSrgb = false;             // convert to sRGB by the source's profile, embed none
   bool OverWrite = true;
   std::int32_t Gamma = 1;          // level 0..3
   double GammaStep = 0.06;

@@ -106,6 +106,9 @@ std::vector<Entry> MakeTable() {
       {"Option", "Jobs", &A::Jobs, true,
        {.name = "--jobs", .value_name = "N", .low = 1, .high = 64, .group = G::Other,
         .help = "convert N files at once (default: one per core)"}},
+      {"Option", "ToSRGB", &A::ToSrgb, true,
+       {.name = "--srgb", .off_name = "--keep-profile", .group = G::Output,
+        .help = "convert colours to sRGB by the source's ICC profile and embed none, or keep the profile"}},
 
       {"CFORM", "SaveLocate", &A::SaveLocate},
       {"CFORM", "ActivePage", CustomEntry{nullptr, WriteFirstPage}},

@@ -60,14 +60,6 @@ INSTANTIATE_TEST_SUITE_P(Artists, ExifCopy,
                                            ArtistCase{"OnlyPadding", "      ", "Plendo"}),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(EngineTest, ExifCopyOffWritesNoExif) {
-  WriteExifSource(in / "cam.jpg", "Taro");
-  Convert(in / "cam.jpg");
-  exif::TExifInfo written;
-  EXPECT_FALSE(written.HasExif(out / "cam_w64.jpg"));
-  EXPECT_EQ(host.EventsStartingWith("lamp status E"), std::vector<std::string>{"lamp status E 0"});
-}
-
 TEST_F(EngineTest, ASourceWithoutExifGetsNoneEvenAfterOneWithExif) {
   settings.ExifCopy = true;
   WriteExifSource(in / "cam.jpg", "Taro");

@@ -10,9 +10,13 @@
 #include "exif/ExifInfo.h"
 #include "support/ExifBlockWriter.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 namespace plendo::exif {
 namespace {
+
+using test::HaveExiftool;
+using test::RunCommand;
 
 // Values are written right after their directory without padding; the
 // test camera's maker note is made up; an Artist added by the engine goes
@@ -28,17 +32,6 @@ bool IsAcceptedWarning(const std::string& text) {
     if (text.rfind(accepted, 0) == 0) return true;
   return false;
 }
-
-std::string RunCommand(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  std::string out;
-  if (!pipe) return out;
-  std::array<char, 512> buffer;
-  while (std::fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
-  return out;
-}
-
-bool HaveExiftool() { return RunCommand("command -v exiftool").find("exiftool") != std::string::npos; }
 
 struct ToolCase {
   bool big_endian;

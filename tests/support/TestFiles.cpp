@@ -1,8 +1,11 @@
 #include "support/TestFiles.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 namespace plendo::test {
@@ -26,6 +29,17 @@ std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+std::string RunCommand(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string out;
+  if (!pipe) return out;
+  std::array<char, 512> buffer;
+  while (std::fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
+  return out;
+}
+
+bool HaveExiftool() { return RunCommand("command -v exiftool").find("exiftool") != std::string::npos; }
 
 std::vector<std::string> Listing(const std::filesystem::path& folder) {
   std::vector<std::string> names;

@@ -183,6 +183,8 @@ Bytes WriteJpeg(const Bitmap& bitmap, const JpegOptions& options) {
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
+  if (!options.icc_profile.empty())
+    jpeg_write_icc_profile(&cinfo, options.icc_profile.data(), static_cast<unsigned>(options.icc_profile.size()));
   while (cinfo.next_scanline < cinfo.image_height) {
     const int y = static_cast<int>(cinfo.next_scanline);
     for (int x = 0; x < bitmap.Width(); ++x) {
@@ -228,12 +230,16 @@ struct PngPlan {
   png_byte trns[256];
   int trns_size;
   png_bytep* rows;
+  const Bytes* icc_profile;
 };
 
 bool PngEncode(png_structp png, png_infop info, const PngPlan* plan) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_IHDR(png, info, plan->width, plan->height, plan->depth, plan->colour_type, plan->interlace,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (plan->icc_profile && !plan->icc_profile->empty())
+    png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, plan->icc_profile->data(),
+                 static_cast<png_uint_32>(plan->icc_profile->size()));
   if (plan->colour_type == PNG_COLOR_TYPE_PALETTE) {
     png_set_PLTE(png, info, plan->palette, plan->palette_size);
     if (plan->trns_size > 0) png_set_tRNS(png, info, plan->trns, plan->trns_size, nullptr);
@@ -304,6 +310,7 @@ Bytes WritePng(const Bitmap& bitmap, const PngOptions& options) {
   std::vector<png_bytep> row_pointers(h);
   for (int y = 0; y < h; ++y) row_pointers[y] = rows[y].data();
   plan.rows = row_pointers.data();
+  plan.icc_profile = &options.icc_profile;
 
   Bytes out;
   PngWriteGuard guard{png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, nullptr), nullptr};
@@ -432,6 +439,8 @@ void WriteTiffPage(TIFF* tif, const Bitmap& bitmap, const TiffOptions& o) {
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  if (!o.icc_profile.empty())
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(o.icc_profile.size()), o.icc_profile.data());
   switch (o.kind) {
     case TiffKind::Rgb: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB); break;
     case TiffKind::RgbAlpha: {

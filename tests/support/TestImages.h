@@ -39,6 +39,7 @@ struct JpegOptions {
   bool cmyk = false;       // four components, Adobe marker
   bool inverted = true;    // with cmyk: ink stored as 255 - ink, as Adobe writes
   bool progressive = false;
+  Bytes icc_profile;       // embedded as APP2 chunks when not empty
 };
 Bytes WriteJpeg(const Bitmap& bitmap, const JpegOptions& options = {});
 
@@ -48,6 +49,7 @@ struct PngOptions {
   bool palette = false;     // indexed; alpha goes into tRNS
   bool interlaced = false;
   bool alpha = true;        // keep the alpha of a Bgra32 source
+  Bytes icc_profile;        // embedded as iCCP when not empty
 };
 Bytes WritePng(const Bitmap& bitmap, const PngOptions& options = {});
 
@@ -69,6 +71,7 @@ struct TiffOptions {
   bool compressed = false;  // deflate (JPEG for YCbCrJpeg)
   bool tiled = false;
   int pages = 1;            // further pages hold a flat black picture
+  Bytes icc_profile;        // tag 34675 of the first page when not empty
 };
 Bytes WriteTiff(const Bitmap& bitmap, const TiffOptions& options = {});
 
