@@ -69,17 +69,24 @@ void WriteAll(int fd, std::span<const std::uint8_t> bytes, const fs::path& path)
   }
 }
 
-// The mode bits of the file at `path`, when one stands there. What a plain
-// truncating write could not have written is refused, not replaced: a device,
-// a FIFO, or a file without write permission (judged by its bits too, so the
-// superuser does not overwrite a file its owner made read-only).
-std::optional<mode_t> ExistingMode(const fs::path& path) {
+// What stands at `path`, when something does. What a plain truncating write
+// could not have written is refused, not replaced: a device, a FIFO, or a
+// file without write permission (judged by its bits too, so the superuser
+// does not overwrite a file its owner made read-only).
+struct ExistingFile {
+  mode_t mode;
+  nlink_t links;
+  dev_t device;
+  ino_t inode;
+};
+
+std::optional<ExistingFile> Existing(const fs::path& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   if (S_ISDIR(st.st_mode)) Fail("cannot write", path, EISDIR);
   if (!S_ISREG(st.st_mode)) Fail("cannot write", path, EPERM);
   if ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) Fail("cannot write", path, EACCES);
-  return st.st_mode & 07777;
+  return ExistingFile{st.st_mode & 07777, st.st_nlink, st.st_dev, st.st_ino};
 }
 
 // A symbolic link at the name is written through: its target is replaced,
@@ -127,12 +134,44 @@ AtomicWriteOutcome RenameIntoFreeName(TempFile& temp, const fs::path& path) {
   return RenameInto(temp, path);
 }
 
+// A file with other hard links is rewritten in place, so that every name
+// keeps seeing one file; renaming would leave the other names with the old
+// bytes. Only the file stat() saw is written, never one put there since.
+void WriteThrough(const fs::path& path, const ExistingFile& existing, std::span<const std::uint8_t> bytes,
+                  AtomicWriteSync sync) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.Get() < 0) Fail("cannot write", path, errno);
+  struct stat st {};
+  if (::fstat(fd.Get(), &st) != 0) Fail("cannot write", path, errno);
+  if (st.st_dev != existing.device || st.st_ino != existing.inode) Fail("cannot write", path, EBUSY);
+  WriteAll(fd.Get(), bytes, path);
+  if (::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0) Fail("cannot write", path, errno);
+  if (sync == AtomicWriteSync::WhenReplacing && ::fsync(fd.Get()) != 0) Fail("cannot write", path, errno);
+  if (fd.Close() != 0) Fail("cannot write", path, errno);
+}
+
+// The complete bytes are in the temporary file before the linked file is
+// touched, so nothing that could fail early (a full disk, a quota) has cost
+// the old content. Should the write through fail half-way all the same, the
+// name at least gets the finished file by a rename, and the failure is still
+// reported: the other names hold a damaged file.
+AtomicWriteOutcome ReplaceLinked(TempFile& temp, const fs::path& path, const ExistingFile& existing,
+                                 std::span<const std::uint8_t> bytes, AtomicWriteSync sync) {
+  try {
+    WriteThrough(path, existing, bytes, sync);
+  } catch (const AtomicFileError&) {
+    if (::rename(temp.Path().c_str(), path.c_str()) == 0) temp.Keep();
+    throw;
+  }
+  return AtomicWriteOutcome::Written;
+}
+
 }  // namespace
 
 AtomicWriteOutcome WriteFileAtomically(const fs::path& name, std::span<const std::uint8_t> bytes,
                                        AtomicWriteMode mode, AtomicWriteSync sync) {
   const fs::path path = mode == AtomicWriteMode::Replace ? ResolveLinks(name) : name;
-  const std::optional<mode_t> replaced = mode == AtomicWriteMode::Replace ? ExistingMode(path) : std::nullopt;
+  const std::optional<ExistingFile> replaced = mode == AtomicWriteMode::Replace ? Existing(path) : std::nullopt;
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   fs::path temp_path;
   FileDescriptor fd(CreateTemp(folder, temp_path));
@@ -140,14 +179,16 @@ AtomicWriteOutcome WriteFileAtomically(const fs::path& name, std::span<const std
   WriteAll(fd.Get(), bytes, temp.Path());
 
   if (mode == AtomicWriteMode::Replace) {
-    if (replaced) ::fchmod(fd.Get(), *replaced);
+    if (replaced) ::fchmod(fd.Get(), replaced->mode);
     // A file that replaces another must be on disk before the rename makes
     // the old one go; a new file risks nothing of the user's.
     if (sync == AtomicWriteSync::WhenReplacing && Exists(path) && ::fsync(fd.Get()) != 0)
       Fail("cannot write", temp.Path(), errno);
   }
   if (fd.Close() != 0) Fail("cannot write", temp.Path(), errno);
-  return mode == AtomicWriteMode::Replace ? RenameInto(temp, path) : RenameIntoFreeName(temp, path);
+  if (mode == AtomicWriteMode::NoReplace) return RenameIntoFreeName(temp, path);
+  if (replaced && replaced->links > 1) return ReplaceLinked(temp, path, *replaced, bytes, sync);
+  return RenameInto(temp, path);
 }
 
 }  // namespace plendo::platform

@@ -38,8 +38,10 @@ enum class AtomicWriteOutcome { Written, AlreadyExists };
 // written: the outcome is then AlreadyExists and nothing changes. With
 // Replace, a symbolic link at `path` is written through to its target, and
 // anything there that a plain write could not have written (a folder, a
-// FIFO or device, a read-only file) is a failure. Throws AtomicFileError on
-// any failure.
+// FIFO or device, a read-only file) is a failure. A file with more than one
+// hard link is rewritten in place once the temporary file holds every byte,
+// so all its names see the new content. Throws AtomicFileError on any
+// failure.
 AtomicWriteOutcome WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                                        AtomicWriteMode mode, AtomicWriteSync sync);
 

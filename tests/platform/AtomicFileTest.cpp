@@ -61,6 +61,21 @@ TEST_P(AtomicFile, AnExistingFileIsReplacedWithItsPermissionsOrLeftAlone) {
   EXPECT_EQ(Listing(dir_.Path()), std::vector<std::string>{"out.jpg"});
 }
 
+TEST_P(AtomicFile, AHardLinkedFileStaysOneFileForAllItsNames) {
+  const auto path = dir_ / "out.jpg";
+  test::WriteBytes(path, Bytes(5000, 1));
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  std::filesystem::create_hard_link(path, dir_ / "other name.jpg");
+  const Bytes bytes = {9, 8, 7};
+  EXPECT_EQ(Write(path, bytes), Replaces() ? AtomicWriteOutcome::Written : AtomicWriteOutcome::AlreadyExists);
+  const Bytes expected = Replaces() ? bytes : Bytes(5000, 1);
+  EXPECT_EQ(ReadBytes(path), expected);
+  EXPECT_EQ(ReadBytes(dir_ / "other name.jpg"), expected);
+  EXPECT_EQ(std::filesystem::hard_link_count(path), 2u);
+  EXPECT_EQ(ModeOf(path), 0640u);
+  EXPECT_EQ(Listing(dir_.Path()), (std::vector<std::string>{"other name.jpg", "out.jpg"}));
+}
+
 TEST_P(AtomicFile, WhatAPlainWriteCouldNotWriteIsRefusedAndALinkIsWrittenThrough) {
   const auto target = dir_ / "target.jpg";
   test::WriteBytes(target, {1, 2, 3});
