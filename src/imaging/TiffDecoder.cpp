@@ -83,6 +83,54 @@ void RgbaToStraightBgra(Bitmap& bitmap) {
   }
 }
 
+// Orientation (tag 274) says where the stored first row and first column
+// belong in the picture as it is meant to be seen; a JPEG output carries no
+// such tag for a TIFF, so the pixels are turned. libtiff's oriented reading
+// only flips, and 5 to 8 store columns as rows, so the turning is done here
+// on the rows as stored.
+std::uint16_t StoredOrientation(TIFF* tif) {
+  std::uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  return orientation >= ORIENTATION_TOPLEFT && orientation <= ORIENTATION_LEFTBOT ? orientation
+                                                                                    : ORIENTATION_TOPLEFT;
+}
+
+// Where the upright picture's first pixel lies in the stored one, and how far
+// (in stored pixels) one step right and one step down move from there.
+struct Walk {
+  std::ptrdiff_t start, right, down;
+};
+
+Walk WalkFor(std::uint16_t orientation, std::ptrdiff_t width, std::ptrdiff_t height) {
+  const std::ptrdiff_t last_row = (height - 1) * width, last_column = width - 1;
+  switch (orientation) {
+    case ORIENTATION_TOPRIGHT: return {last_column, -1, width};
+    case ORIENTATION_BOTRIGHT: return {last_row + last_column, -1, -width};
+    case ORIENTATION_BOTLEFT: return {last_row, 1, -width};
+    case ORIENTATION_LEFTTOP: return {0, width, 1};
+    case ORIENTATION_RIGHTTOP: return {last_row, -width, 1};
+    case ORIENTATION_RIGHTBOT: return {last_row + last_column, -width, -1};
+    case ORIENTATION_LEFTBOT: return {last_column, width, -1};
+    default: return {0, 1, width};
+  }
+}
+
+// `stored` is a Bgra32 raster without row padding.
+Bitmap Upright(Bitmap stored, std::uint16_t orientation) {
+  if (orientation == ORIENTATION_TOPLEFT) return stored;
+  const bool turned = orientation >= ORIENTATION_LEFTTOP;
+  Bitmap out(turned ? stored.Height() : stored.Width(), turned ? stored.Width() : stored.Height(),
+             PixelFormat::Bgra32);
+  const Walk walk = WalkFor(orientation, stored.Width(), stored.Height());
+  const auto* from = reinterpret_cast<const std::uint32_t*>(stored.Row(0));
+  for (int y = 0; y < out.Height(); ++y) {
+    auto* to = reinterpret_cast<std::uint32_t*>(out.Row(y));
+    const std::uint32_t* p = from + walk.start + y * walk.down;
+    for (int x = 0; x < out.Width(); ++x, p += walk.right) to[x] = *p;
+  }
+  return out;
+}
+
 }  // namespace
 
 Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
@@ -101,10 +149,11 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   Bitmap out(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bgra32);
   static_assert(alignof(std::uint32_t) <= alignof(std::max_align_t));
   auto* raster = reinterpret_cast<std::uint32_t*>(out.Row(0));
-  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, ORIENTATION_TOPLEFT, 1))
-    Fail("damaged image data");
+  // Asked for the file's own orientation, libtiff keeps the rows as stored.
+  const std::uint16_t orientation = StoredOrientation(tif.get());
+  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, orientation, 1)) Fail("damaged image data");
   RgbaToStraightBgra(out);
-  return out;
+  return Upright(std::move(out), orientation);
 }
 
 std::vector<std::uint8_t> ReadTiffIccProfile(std::span<const std::uint8_t> bytes) {

@@ -441,6 +441,7 @@ void WriteTiffPage(TIFF* tif, const Bitmap& bitmap, const TiffOptions& o) {
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   if (!o.icc_profile.empty())
     TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(o.icc_profile.size()), o.icc_profile.data());
+  if (o.orientation != 0) TIFFSetField(tif, TIFFTAG_ORIENTATION, o.orientation);
   switch (o.kind) {
     case TiffKind::Rgb: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB); break;
     case TiffKind::RgbAlpha: {

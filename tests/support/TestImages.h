@@ -71,7 +71,8 @@ struct TiffOptions {
   bool compressed = false;  // deflate (JPEG for YCbCrJpeg)
   bool tiled = false;
   int pages = 1;            // further pages hold a flat black picture
-  Bytes icc_profile;        // tag 34675 of the first page when not empty
+  Bytes icc_profile{};      // tag 34675 of the first page when not empty
+  int orientation = 0;      // tag 274 when not 0; the pixels are stored as given
 };
 Bytes WriteTiff(const Bitmap& bitmap, const TiffOptions& options = {});
 
