@@ -297,6 +297,22 @@ Bitmap DecodeDib(const DibHeader& h, Bytes dib, std::size_t pixel_offset) {
   return out;
 }
 
+// Where an icon's AND mask starts within its DIB: right after the colour
+// rows, unless a V5 header's colour profile (embedded, or the name of a
+// linked one) lies there: its bytes are no mask, and the mask, if any,
+// follows the profile. V5 fields: u32 colour space type at 56, u32 offset of
+// the profile from the header's start at 112, u32 its size at 116.
+std::size_t MaskOffset(Bytes dib, std::size_t after_rows, std::size_t mask_bytes) {
+  constexpr std::uint32_t kEmbedded = 0x4D424544, kLinked = 0x4C494E4B;  // 'MBED', 'LINK'
+  if (ReadU32LE(dib, 0) < 124) return after_rows;
+  const std::uint32_t type = ReadU32LE(dib, 56);
+  const std::uint64_t begin = ReadU32LE(dib, 112), size = ReadU32LE(dib, 116);
+  if ((type != kEmbedded && type != kLinked) || size == 0) return after_rows;
+  const bool overlaps = begin < after_rows + std::uint64_t{mask_bytes} && begin + size > after_rows;
+  if (!overlaps) return after_rows;
+  return static_cast<std::size_t>(std::min<std::uint64_t>(begin + size, dib.size()));
+}
+
 }  // namespace
 
 // File header (14 bytes): "BM", u32 file size, u32 reserved, u32 offset of the
@@ -330,8 +346,11 @@ Bitmap DecodeIconDib(Bytes bytes) {
   // The AND mask: 1 bit a pixel, rows bottom-up, 1 = transparent. Icons
   // written without it are opaque.
   const std::size_t mask_stride = ((static_cast<std::size_t>(h.width) + 31) / 32) * 4;
-  const std::size_t mask_at = static_cast<std::size_t>(h.height) * stride;
-  if ((pixels.size() - mask_at) / mask_stride < static_cast<std::size_t>(h.height)) return out;
+  const std::size_t mask_at = MaskOffset(bytes, pixel_offset + static_cast<std::size_t>(h.height) * stride,
+                                         mask_stride * static_cast<std::size_t>(h.height)) -
+                              pixel_offset;
+  if (mask_at > pixels.size() || (pixels.size() - mask_at) / mask_stride < static_cast<std::size_t>(h.height))
+    return out;
   for (int r = 0; r < h.height; ++r) {
     const std::uint8_t* bits = pixels.data() + mask_at + static_cast<std::size_t>(r) * mask_stride;
     std::uint8_t* dst = out.Row(h.top_down ? r : h.height - 1 - r);

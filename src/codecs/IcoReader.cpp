@@ -16,7 +16,6 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 struct Entry {
@@ -26,23 +25,49 @@ struct Entry {
   std::uint64_t area = 0;  // two 32-bit sides multiply past any signed type
 };
 
+// Bits a pixel of a PNG by its IHDR: bit depth times the samples of its
+// colour type (a palette index is one sample); 0 for an unknown type.
+int PngDepth(std::uint8_t bit_depth, std::uint8_t colour_type) {
+  switch (colour_type) {
+    case 0:
+    case 3: return bit_depth;
+    case 2: return 3 * bit_depth;
+    case 4: return 2 * bit_depth;
+    case 6: return 4 * bit_depth;
+    default: return 0;
+  }
+}
+
 // What an entry really holds, from its own header rather than the directory
-// (whose size and depth fields are often 0 or wrong). PNG: the IHDR width and
-// height at bytes 16..23. DIB: its header, height halved for the mask.
+// (whose size and depth fields are often 0 or wrong). PNG: the signature,
+// then the IHDR chunk (length, "IHDR", u32 width, u32 height big-endian at
+// 16..23, bit depth at 24, colour type at 25). DIB: its header, height halved
+// for the mask.
 bool DescribeEntry(Entry& e) {
-  if (e.data.size() >= 24 && std::memcmp(e.data.data(), kPngSignature, 8) == 0) {
+  if (e.data.size() >= 8 && std::memcmp(e.data.data(), kPngSignature, 8) == 0) {
+    if (e.data.size() < 26 || std::memcmp(e.data.data() + 12, "IHDR", 4) != 0) return false;
     e.png = true;
-    e.depth = 32;
+    e.depth = PngDepth(e.data[24], e.data[25]);
     const auto be32 = [&](std::size_t at) {
       return static_cast<std::uint64_t>(ReadU32BE(e.data, at));
     };
     e.area = be32(16) * be32(20);
-    return true;
+    return e.depth > 0;
   }
   DibSummary s;
   if (!ReadDibSummary(e.data, s) || s.width <= 0 || s.height == 0) return false;
   e.depth = s.bits_per_pixel;
   e.area = static_cast<std::uint64_t>(s.width) * static_cast<std::uint64_t>(s.height < 0 ? -(s.height / 2) : s.height / 2);
+  return true;
+}
+
+// A real icon's entries do not overlap, so trying them all reads the file
+// about once. Entries crafted to overlap would make every failed attempt
+// read the same bytes again: once the attempts have covered the file's size
+// twice, the rest are not tried.
+bool WithinBudget(std::size_t& spent, std::size_t entry_bytes, std::size_t file_bytes) {
+  if (spent > 2 * file_bytes) return false;
+  spent += entry_bytes;
   return true;
 }
 
@@ -76,13 +101,12 @@ Bitmap DecodeIco(Bytes bytes, const PngBytesDecoder& decode_png) {
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     return a.depth != b.depth ? a.depth > b.depth : a.area > b.area;
   });
+  std::size_t spent = 0;
   for (const Entry& e : entries) {
+    if (e.png && !decode_png) continue;
+    if (!WithinBudget(spent, e.data.size(), bytes.size())) break;
     try {
-      if (e.png) {
-        if (decode_png) return decode_png(e.data);
-      } else {
-        return DecodeIconDib(e.data);
-      }
+      return e.png ? decode_png(e.data) : DecodeIconDib(e.data);
     } catch (const Exception&) {
       // fall through to the next entry
     }

@@ -22,9 +22,11 @@ using PngBytesDecoder = std::function<platform::Bitmap(std::span<const std::uint
 bool LooksLikeIco(std::span<const std::uint8_t> bytes);
 
 // Decodes the entry we show for the whole icon: of the entries with the
-// highest colour depth, the largest (a PNG entry counts as 32 bits). Output
-// is Bgra32 for DIB entries, whatever `decode_png` returns for PNG entries.
-// Throws IcoError (or the entry decoder's error) when nothing can be decoded.
+// highest colour depth, the largest, both as the entry's own header says (a
+// PNG's depth from its bit depth and colour type). An entry that fails to
+// decode gives way to the next best. Output is Bgra32 for DIB entries,
+// whatever `decode_png` returns for PNG entries; without `decode_png`, PNG
+// entries are passed over. Throws IcoError when nothing can be decoded.
 platform::Bitmap DecodeIco(std::span<const std::uint8_t> bytes, const PngBytesDecoder& decode_png);
 
 }  // namespace plendo::codecs

@@ -1,6 +1,7 @@
 #pragma once
-// ICO files in the preview, decoded by the platform ICO reader at load. The
-// icon's transparent pixels (AND mask or alpha) let the background through.
+// ICO files in the preview, decoded by the codecs' ICO reader at load, PNG
+// entries by the preview's own PNG decoder. The icon's transparent pixels
+// (AND mask, alpha or the PNG's transparency) let the background through.
 #include "platform/Bitmap.h"
 #include "preview/Graphic.h"
 

@@ -114,16 +114,6 @@ INSTANTIATE_TEST_SUITE_P(Depths, PaintIco, testing::Values(32, 24, 8, 4),
                            return "Bits" + std::to_string(info.param);
                          });
 
-TEST_F(PaintImageTest, IconShowsItsBestDibEntryWhilePngEntriesCannotBeRead) {
-  const test::Bitmap large = test::MakeFlat(32, 32, kBlue, platform::PixelFormat::Bgra32);
-  const test::Bitmap small = test::MakeFlat(16, 16, kRed, platform::PixelFormat::Bgra32);
-  test::WriteFile(dir_ / "mixed.ico", test::WriteIco({{&large, 32, true}, {&small, 32}}));
-  picture_.LoadFromFile(dir_ / "mixed.ico");
-  EXPECT_EQ(picture_.Width(), 16);
-  test::WriteFile(dir_ / "png.ico", test::WriteIco({{&large, 32, true}}));
-  EXPECT_THROW(picture_.LoadFromFile(dir_ / "png.ico"), Exception);
-}
-
 TEST_F(PaintImageTest, EmptyPictureShowsOnlyTheBackground) {
   Canvas canvas(kClientWidth, kClientHeight);
   PaintImage(picture_, canvas);

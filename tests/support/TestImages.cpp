@@ -657,7 +657,7 @@ Bytes WriteIco(const std::vector<IcoEntry>& entries) {
   for (const IcoEntry& e : entries) {
     const Bitmap& b = *e.bitmap;
     if (e.png) {
-      images.push_back(WritePng(b));
+      images.push_back(WritePng(b, e.png_options));
       continue;
     }
     const int w = b.Width(), h = b.Height();
@@ -665,14 +665,21 @@ Bytes WriteIco(const std::vector<IcoEntry>& entries) {
     if (e.bits <= 8) pal = MakePalette(b, std::size_t{1} << e.bits);
     const int colours = e.bits <= 8 ? (1 << e.bits) : 0;
     Bytes dib;
-    PutInfoHeader(dib, w, 2 * h, e.bits, 0, 0, false);
+    const bool v5 = !e.icc_profile.empty();
+    PutInfoHeader(dib, w, 2 * h, e.bits, 0, 0, v5);
     for (int i = 0; i < colours; ++i) {
       const Rgba c = i < static_cast<int>(pal.colours.size()) ? pal.colours[i] : Rgba{};
       dib.push_back(c.b), dib.push_back(c.g), dib.push_back(c.r), dib.push_back(0);
     }
     PutPixelRows(dib, b, e.bits, pal, false, true);
+    if (v5) {
+      Patch32(dib, 56, 0x4D424544);  // 'MBED': embedded profile
+      Patch32(dib, 112, static_cast<std::uint32_t>(dib.size()));
+      Patch32(dib, 116, static_cast<std::uint32_t>(e.icc_profile.size()));
+      dib.insert(dib.end(), e.icc_profile.begin(), e.icc_profile.end());
+    }
     const std::size_t mask_stride = BmpStride(w, 1);
-    for (int y = h - 1; y >= 0; --y) {
+    for (int y = h - 1; y >= 0 && e.and_mask; --y) {
       Bytes row(mask_stride, 0);
       for (int x = 0; x < w; ++x)
         if (b.PixelAt(x, y).a < 128) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));

@@ -39,7 +39,7 @@ struct JpegOptions {
   bool cmyk = false;       // four components, Adobe marker
   bool inverted = true;    // with cmyk: ink stored as 255 - ink, as Adobe writes
   bool progressive = false;
-  Bytes icc_profile;       // embedded as APP2 chunks when not empty
+  Bytes icc_profile{};     // embedded as APP2 chunks when not empty
 };
 Bytes WriteJpeg(const Bitmap& bitmap, const JpegOptions& options = {});
 
@@ -49,7 +49,7 @@ struct PngOptions {
   bool palette = false;     // indexed; alpha goes into tRNS
   bool interlaced = false;
   bool alpha = true;        // keep the alpha of a Bgra32 source
-  Bytes icc_profile;        // embedded as iCCP when not empty
+  Bytes icc_profile{};      // embedded as iCCP when not empty
 };
 Bytes WritePng(const Bitmap& bitmap, const PngOptions& options = {});
 
@@ -89,6 +89,9 @@ struct IcoEntry {
   const Bitmap* bitmap;
   int bits = 32;            // 32 (alpha) or 24/8/4/1 (with AND mask from alpha)
   bool png = false;         // stored as a PNG file
+  PngOptions png_options{}; // for a PNG entry
+  Bytes icc_profile{};      // DIB: a V5 header's embedded profile, right after the colour rows
+  bool and_mask = true;     // DIB: the AND mask after the colour rows (and the profile)
 };
 Bytes WriteIco(const std::vector<IcoEntry>& entries);
 
