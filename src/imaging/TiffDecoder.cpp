@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <memory>
 
+#include <lcms2.h>
 #include <tiffio.h>
 
 #include "imaging/DecodeError.h"
@@ -83,6 +84,41 @@ void RgbaToStraightBgra(Bitmap& bitmap) {
   }
 }
 
+// CIELab stores L* (0..100 as 0..255) and signed a*, b* bytes; ICCLab the
+// same with a* and b* offset by 128. libtiff's own conversion applies the
+// sRGB matrix, made for a D65 white, to the D50 white Lab is relative to, so
+// its white is yellowish. Read as RGB, the samples come through unchanged and
+// are converted here, the white adapted from D50 to D65.
+bool IsLab(std::uint16_t photometric) {
+  return photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB;
+}
+
+struct ProfileCloser {
+  void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+struct TransformDeleter {
+  void operator()(void* transform) const { cmsDeleteTransform(transform); }
+};
+
+// `bitmap` holds straight Bgra32 whose blue, green and red bytes are b*, a*
+// and L*; they become sRGB, alpha stays.
+void LabToSrgb(Bitmap& bitmap, bool signed_ab) {
+  const std::unique_ptr<void, ProfileCloser> lab(cmsCreateLab4Profile(nullptr));  // D50
+  const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
+  if (!lab || !srgb) Fail("out of memory");
+  constexpr cmsUInt32Number kLabInBgra =
+      COLORSPACE_SH(PT_Lab) | EXTRA_SH(1) | CHANNELS_SH(3) | BYTES_SH(1) | DOSWAP_SH(1) | SWAPFIRST_SH(1);
+  const std::unique_ptr<void, TransformDeleter> transform(cmsCreateTransform(
+      lab.get(), kLabInBgra, srgb.get(), TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_COPY_ALPHA));
+  if (!transform) Fail("out of memory");
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    std::uint8_t* row = bitmap.Row(y);
+    if (signed_ab)
+      for (int x = 0; x < bitmap.Width(); ++x) row[4 * x] ^= 0x80, row[4 * x + 1] ^= 0x80;
+    cmsDoTransform(transform.get(), row, row, static_cast<cmsUInt32Number>(bitmap.Width()));
+  }
+}
+
 // Orientation (tag 274) says where the stored first row and first column
 // belong in the picture as it is meant to be seen; a JPEG output carries no
 // such tag for a TIFF, so the pixels are turned. libtiff's oriented reading
@@ -142,6 +178,9 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
     Fail("no size");
   if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) Fail("bad size");
+  std::uint16_t photometric = 0;
+  TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+  if (IsLab(photometric)) TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   char message[1024] = {};
   if (!TIFFRGBAImageOK(tif.get(), message)) Fail("unsupported layout");
   // Bgra32 rows are exactly width * 4 bytes, so the bitmap is the raster
@@ -153,6 +192,7 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   const std::uint16_t orientation = StoredOrientation(tif.get());
   if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, orientation, 1)) Fail("damaged image data");
   RgbaToStraightBgra(out);
+  if (IsLab(photometric)) LabToSrgb(out, photometric == PHOTOMETRIC_CIELAB);
   return Upright(std::move(out), orientation);
 }
 

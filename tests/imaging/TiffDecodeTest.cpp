@@ -72,5 +72,45 @@ INSTANTIATE_TEST_SUITE_P(Tags, TiffOrientation,
                            return "o" + std::to_string(info.param.orientation) + (info.param.tiled ? "_tiled" : "");
                          });
 
+// One Lab colour as a TIFF of the given encoding: L* as 0..255, a* and b*
+// as signed bytes (CIELab) or offset by 128 (ICCLab).
+Rgba DecodedLab(TiffKind kind, int l, int a, int b) {
+  const int offset = kind == TiffKind::IccLab ? 128 : 0;
+  const Rgba samples{static_cast<std::uint8_t>(l), static_cast<std::uint8_t>(a + offset),
+                     static_cast<std::uint8_t>(b + offset), 255};
+  return DecodeImage(WriteTiff(MakeFlat(2, 2, samples), {.kind = kind})).PixelAt(1, 1);
+}
+
+struct LabCase {
+  const char* name;
+  int l;
+  Rgba srgb;
+};
+
+TEST(TiffLab, NeutralsComeOutNeutralInBothEncodings) {
+  // L* 50 is sRGB 119 (118.4 to 119.5 for the bytes around it).
+  const LabCase cases[] = {{"white", 255, {255, 255, 255, 255}}, {"black", 0, {0, 0, 0, 255}},
+                           {"mid grey", 128, {119, 119, 119, 255}}};
+  for (const TiffKind kind : {TiffKind::Lab, TiffKind::IccLab})
+    for (const LabCase& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (kind == TiffKind::Lab ? " CIELab" : " ICCLab"));
+      const Rgba out = DecodedLab(kind, c.l, 0, 0);
+      EXPECT_LE(MaxChannelDifference(MakeFlat(1, 1, out), MakeFlat(1, 1, c.srgb)), 1)
+          << "got " << +out.r << ", " << +out.g << ", " << +out.b;
+    }
+}
+
+TEST(TiffLab, NegativeAndPositiveAxesKeepTheirSign) {
+  for (const TiffKind kind : {TiffKind::Lab, TiffKind::IccLab}) {
+    SCOPED_TRACE(kind == TiffKind::Lab ? "CIELab" : "ICCLab");
+    const Rgba red = DecodedLab(kind, 128, 60, 0), green = DecodedLab(kind, 128, -60, 0);
+    const Rgba yellow = DecodedLab(kind, 200, 0, 70), blue = DecodedLab(kind, 128, 0, -70);
+    EXPECT_GT(red.r, red.g + 80);
+    EXPECT_GT(green.g, green.r + 80);
+    EXPECT_GT(yellow.g, yellow.b + 80);
+    EXPECT_GT(blue.b, blue.g + 80);
+  }
+}
+
 }  // namespace
 }  // namespace plendo::imaging

@@ -417,7 +417,9 @@ void TiffUnmap(thandle_t, tdata_t, toff_t) {}
 int TiffSamples(TiffKind kind, const Rgba& c, const Palette* pal, std::size_t i, std::uint8_t* s) {
   switch (kind) {
     case TiffKind::Rgb:
-    case TiffKind::YCbCrJpeg: s[0] = c.r, s[1] = c.g, s[2] = c.b; return 3;
+    case TiffKind::YCbCrJpeg:
+    case TiffKind::Lab:
+    case TiffKind::IccLab: s[0] = c.r, s[1] = c.g, s[2] = c.b; return 3;
     case TiffKind::RgbAlpha: s[0] = c.r, s[1] = c.g, s[2] = c.b, s[3] = c.a; return 4;
     case TiffKind::Grey: s[0] = c.g; return 1;
     case TiffKind::Palette: s[0] = static_cast<std::uint8_t>(pal->index[i]); return 1;
@@ -443,6 +445,8 @@ void WriteTiffPage(TIFF* tif, const Bitmap& bitmap, const TiffOptions& o) {
     TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(o.icc_profile.size()), o.icc_profile.data());
   if (o.orientation != 0) TIFFSetField(tif, TIFFTAG_ORIENTATION, o.orientation);
   switch (o.kind) {
+    case TiffKind::Lab: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_CIELAB); break;
+    case TiffKind::IccLab: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_ICCLAB); break;
     case TiffKind::Rgb: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB); break;
     case TiffKind::RgbAlpha: {
       TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);

@@ -65,7 +65,10 @@ struct GifOptions {
 // transparent index.
 Bytes WriteGif(const Bitmap& bitmap, const GifOptions& options = {});
 
-enum class TiffKind { Rgb, RgbAlpha, Grey, Palette, Cmyk, YCbCrJpeg, Bilevel };
+// Lab and IccLab store each pixel's red, green and blue bytes as the L*, a*
+// and b* samples as they are (a* and b* signed for Lab, offset by 128 for
+// IccLab).
+enum class TiffKind { Rgb, RgbAlpha, Grey, Palette, Cmyk, YCbCrJpeg, Bilevel, Lab, IccLab };
 struct TiffOptions {
   TiffKind kind = TiffKind::Rgb;
   bool compressed = false;  // deflate (JPEG for YCbCrJpeg)
