@@ -8,6 +8,7 @@
 
 #include <libheif/heif.h>
 
+#include "codecs/HeifBoxes.h"
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
 
@@ -17,9 +18,6 @@ namespace {
 using platform::Bitmap;
 using platform::PixelFormat;
 
-// No legitimate HEIF has a side this long; libheif refuses such an image
-// (tiles too) while reading the boxes, before any decoder runs.
-constexpr int kMaxSide = 1 << 16;
 // Far more than an EXIF block that fits a JPEG segment, so only a hostile
 // item length is refused here.
 constexpr std::size_t kMaxExifItemBytes = std::size_t{1} << 20;
@@ -65,7 +63,6 @@ PrimaryImage OpenPrimary(std::span<const std::uint8_t> bytes) {
   EnsureLibrary();
   PrimaryImage primary{Context(heif_context_alloc()), nullptr};
   if (!primary.context) throw std::bad_alloc();
-  heif_context_set_maximum_image_size_limit(primary.context.get(), kMaxSide);
   Check(heif_context_read_from_memory_without_copy(primary.context.get(), bytes.data(), bytes.size(), nullptr),
         "damaged boxes");
   heif_image_handle* handle = nullptr;
@@ -132,8 +129,11 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> bytes) {
   const int height = heif_image_handle_get_height(handle);
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
   if (width <= 0 || height <= 0) throw HeifError("HEIF: no size");
-  // The pixel limit, before libheif allocates planes for the whole image.
-  if (Bitmap::StrideFor(width, PixelFormat::Bgra32) > Bitmap::kMaxBytes / static_cast<std::size_t>(height))
+  // The pixel limit, before libheif allocates planes for the image or for
+  // any tile of it (a tile may claim more than the whole).
+  const std::size_t max_area = Bitmap::kMaxBytes / 4;
+  if (static_cast<std::size_t>(width) > max_area / static_cast<std::size_t>(height) ||
+      LargestPictureArea(bytes) > max_area)
     throw platform::BitmapTooLarge();
 
   const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;

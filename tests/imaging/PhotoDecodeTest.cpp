@@ -196,24 +196,30 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedPhoto,
                                            "jxl_lossy.jxl", "jxl_alpha.jxl"),
                          [](const auto& info) { return test::PhotoTestName(info.param); });
 
-// Every size box of the file claims 60000 x 60000 (the grid's output size
-// too): refused from the header, before libheif allocates planes for it.
-TEST(PhotoDecode, HugeHeifGridIsRefusedBeforeDecoding) {
-  test::Bytes bytes = test::ReadPhoto("heic_colour.heic");
-  const auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
-  };
-  int patched = 0;
-  for (std::size_t at = 4; at + 16 <= bytes.size(); ++at) {
-    if (std::memcmp(&bytes[at], "ispe", 4) == 0) {
-      put32(at + 8, 60000), put32(at + 12, 60000), ++patched;
-    } else if (std::memcmp(&bytes[at], "idat", 4) == 0 && bytes[at + 5] == 0) {
-      // version, flags (0: 16-bit sizes), rows - 1, columns - 1, width, height
-      bytes[at + 8] = bytes[at + 10] = 60000 >> 8, bytes[at + 9] = bytes[at + 11] = 60000 & 0xFF;
+// Size boxes claiming 30000 x 30000 are refused from the header, before
+// libheif allocates planes for them: those of every item (and the grid's
+// output size), or only those of the tiles under a small grid.
+TEST(PhotoDecode, HugeHeifGridOrTileIsRefusedBeforeDecoding) {
+  for (const bool whole_grid : {true, false}) {
+    test::Bytes bytes = test::ReadPhoto("heic_colour.heic");
+    const auto word = [&](std::size_t at) {
+      return bytes[at] << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+    };
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    };
+    int patched = 0;
+    for (std::size_t at = 4; at + 16 <= bytes.size(); ++at) {
+      if (std::memcmp(&bytes[at], "ispe", 4) == 0 && (whole_grid || word(at + 8) != 61)) {
+        put(at + 8, 30000), put(at + 12, 30000), ++patched;
+      } else if (whole_grid && std::memcmp(&bytes[at], "idat", 4) == 0 && bytes[at + 5] == 0) {
+        // version, flags (0: 16-bit sizes), rows - 1, columns - 1, width, height
+        bytes[at + 8] = bytes[at + 10] = 30000 >> 8, bytes[at + 9] = bytes[at + 11] = 30000 & 0xFF;
+      }
     }
+    ASSERT_GT(patched, 0);
+    EXPECT_THROW(DecodeImage(bytes), platform::BitmapTooLarge) << (whole_grid ? "grid" : "tiles");
   }
-  ASSERT_GT(patched, 0);
-  EXPECT_THROW(DecodeImage(bytes), platform::BitmapTooLarge);
 }
 
 }  // namespace
