@@ -19,6 +19,11 @@ enum Rop : std::uint32_t {
 // Far outside any picture, still well inside cairo's fixed-point range.
 constexpr double kFar = 4.0e6;
 
+// GDI's pixel (x, y) is centred on the point (x, y), cairo's on (x + 0.5,
+// y + 0.5): a line through x lights pixel x there, so pens draw half a pixel
+// further here. Fills cover the same pixels in both without it.
+constexpr double kPenOffset = 0.5;
+
 // GDI hatch styles on an 8-pixel cell: horizontal, vertical, the two
 // diagonals, cross, diagonal cross.
 SurfacePtr HatchCell(std::uint32_t style, Colour colour, bool opaque, Colour bk, double scale) {
@@ -124,8 +129,10 @@ void MetafileCanvas::Extend(const Path& path) {
   }
 }
 
-void MetafileCanvas::SetPath(const Path& path) {
-  cairo_set_matrix(cr_, &base_);
+void MetafileCanvas::SetPath(const Path& path, double offset) {
+  cairo_matrix_t at = base_;
+  cairo_matrix_translate(&at, offset, offset);
+  cairo_set_matrix(cr_, &at);
   cairo_new_path(cr_);
   for (const PathOp& op : path) {
     switch (op.kind) {
@@ -142,7 +149,7 @@ void MetafileCanvas::SetPath(const Path& path) {
 void MetafileCanvas::ApplyClip(const DcState& dc) {
   cairo_reset_clip(cr_);
   for (const ClipStep& step : dc.clip) {
-    SetPath(step.path);
+    SetPath(step.path, 0);
     if (step.outside) {
       cairo_rectangle(cr_, -kFar, -kFar, 2 * kFar, 2 * kFar);
       cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
@@ -236,11 +243,14 @@ void MetafileCanvas::PaintRop2(int mode, Colour pen, bool stroke) {
   cairo_pattern_destroy(group);
 }
 
-void MetafileCanvas::Fill(const Path& path, bool even_odd, const Brush& brush, const DcState& dc) {
+void MetafileCanvas::Fill(const Path& path, bool even_odd, const Brush& brush, const DcState& dc, bool under_pen) {
   if (brush.kind == Brush::Kind::Null || path.empty()) return;
   Extend(path);
   BeginDraw(dc);
-  SetPath(path);
+  // Under a pen the fill's edge lies on the pen's centre line, as GDI's does:
+  // drawn where the pen is not, two antialiased edges side by side would
+  // leave a fringe of fill colour outside the outline and a seam inside it.
+  SetPath(path, under_pen ? kPenOffset : 0);
   cairo_set_fill_rule(cr_, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   if (BitwiseRop2(dc.rop2)) {
     PaintRop2(dc.rop2, brush.colour, false);
@@ -274,20 +284,15 @@ void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix
       Extend(Point{op.p[i].x - half, op.p[i].y - half}), Extend(Point{op.p[i].x + half, op.p[i].y + half});
   }
   BeginDraw(dc);
-  // GDI's pixel (x, y) is centred on the point (x, y), cairo's on (x + 0.5,
-  // y + 0.5): a line through x lights pixel x there, so it moves half a pixel
-  // here. Fills cover the same pixels in both without it.
-  const cairo_matrix_t base = base_;
-  cairo_matrix_translate(&base_, 0.5, 0.5);
-  SetPath(path);
-  base_ = base;
+  SetPath(path, kPenOffset);
   double width = 1;  // picture pixels
   if (geometric) {
     cairo_matrix_t full = m;
     cairo_matrix_multiply(&full, &m, &base_);
     cairo_set_matrix(cr_, &full);
-    // One picture pixel at least, as GDI never draws a pen thinner.
-    width = std::max(pen.width, 1 / scale);
+    // Whole picture pixels, one at least, as GDI draws pens: a pen of 1.4
+    // pixels is one pixel wide there, not a blur over two.
+    width = std::max(std::round(pen.width * scale), 1.0) / scale;
   }
   cairo_set_line_width(cr_, width);
   const std::uint32_t cap = pen.style & kPsEndCapMask, join = pen.style & kPsJoinMask;
@@ -320,7 +325,7 @@ void MetafileCanvas::PatternOp(const Path& path, std::uint32_t rop, const DcStat
     case kDstInvert:
     case kPatInvert: {
       BeginDraw(dc);
-      SetPath(path);
+      SetPath(path, 0);
       cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
       if (rop == kDstInvert) cairo_set_source_rgb(cr_, 1, 1, 1);
       else SetBrushSource(dc.brush, dc);

@@ -16,7 +16,8 @@ class MetafileCanvas {
   // picture pixels per device pixel, the size of a hatch or pattern cell.
   MetafileCanvas(cairo_t* cr, double x0, double y0, double pattern_scale);
 
-  void Fill(const Path& path, bool even_odd, const Brush& brush, const DcState& dc);
+  // `under_pen`: the figure's outline is stroked next, with a visible pen.
+  void Fill(const Path& path, bool even_odd, const Brush& brush, const DcState& dc, bool under_pen = false);
   // `m` maps logical units to picture pixels: a geometric pen's width scales
   // with it; a cosmetic pen is one pixel wide whatever the scale.
   void Stroke(const Path& path, const Pen& pen, const cairo_matrix_t& m, const DcState& dc);
@@ -47,7 +48,8 @@ class MetafileCanvas {
 
  private:
   void ApplyClip(const DcState& dc);
-  void SetPath(const Path& path);
+  // `offset`: picture pixels right and down.
+  void SetPath(const Path& path, double offset);
   void SetBrushSource(const Brush& brush, const DcState& dc);
   void PaintRop2(int mode, Colour pen, bool stroke);
 

@@ -127,7 +127,7 @@ void MetafileDc::StrokePath() {
 }
 
 void MetafileDc::StrokeAndFillPath() {
-  canvas_.Fill(path_, state_.poly_fill == 1, state_.brush, state_);
+  canvas_.Fill(path_, state_.poly_fill == 1, state_.brush, state_, !state_.pen.Null());
   canvas_.Stroke(path_, state_.pen, LogicalToPicture(), state_);
   path_.clear();
 }
@@ -149,7 +149,7 @@ void MetafileDc::Emit(Path&& path, bool fill, bool stroke) {
   }
   const cairo_matrix_t m = LogicalToPicture();
   if (!Usable(m)) return;
-  if (fill) canvas_.Fill(path, state_.poly_fill == 1, state_.brush, state_);
+  if (fill) canvas_.Fill(path, state_.poly_fill == 1, state_.brush, state_, stroke && !state_.pen.Null());
   if (stroke) canvas_.Stroke(path, state_.pen, m, state_);
 }
 
