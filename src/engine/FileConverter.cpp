@@ -91,10 +91,13 @@ std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
 // 65500.5 still rounds (to even) to 65500; NaN is refused as well.
 bool SideFitsJpeg(double side) { return side <= kMaxJpegSide + 0.5; }
 
-// A JPEG source turned by its EXIF Orientation looks upright in viewers; an
+// A source turned by its EXIF Orientation looks upright in viewers; an
 // output without its EXIF gets a block with that one tag, so it does too.
+// (A WebP keeps the tag in its own EXIF chunk; a HEIF's pixels come out
+// turned already, so its block says 1.)
 void KeepUpright(std::span<const std::uint8_t> source, std::vector<std::uint8_t>& jpeg) {
-  const int orientation = exif::ReadJpegOrientation(source);
+  const std::vector<std::uint8_t> container = imaging::ContainerExifAsJpeg(source);
+  const int orientation = exif::ReadJpegOrientation(container.empty() ? source : std::span(container));
   if (orientation > 1) jpeg = exif::InsertOrientationBlock(jpeg, orientation);
 }
 

@@ -141,6 +141,19 @@ TEST_F(EngineTest, SrgbConversionChangesColoursAndEmbedsNoProfile) {
   EXPECT_GT(after.g, before.g + 20);
 }
 
+// HEIF and WebP keep their profile and EXIF in boxes and chunks of their own.
+TEST_F(EngineTest, PhotoFormatsKeepTheirProfileAndOrientation) {
+  const fs::path photos = PLENDO_PHOTOS;
+  for (const char* name : {"webp_exif.webp", "heic_icc.heic"}) Convert(photos / name);
+
+  const Bytes webp = test::ReadBytes(out / "webp_exif_w64.jpg");
+  EXPECT_EQ(exif::ReadJpegOrientation(webp), 6);
+  EXPECT_EQ(imaging::ReadIccProfile(webp), imaging::ReadIccProfile(test::ReadBytes(photos / "webp_exif.webp")));
+  const Bytes heic = imaging::ReadIccProfile(test::ReadBytes(out / "heic_icc_w64.jpg"));
+  EXPECT_FALSE(heic.empty());
+  EXPECT_EQ(heic, imaging::ReadIccProfile(test::ReadBytes(photos / "heic_icc.heic")));
+}
+
 class UprightWithoutExif : public EngineTest, public ::testing::WithParamInterface<int> {};
 
 // Copy off: a block with nothing but the Orientation, which our reader and
