@@ -1,5 +1,6 @@
 #pragma once
-// BMP files in the preview, decoded by the platform BMP reader at load.
+// BMP files in the preview, decoded by the platform BMP reader at load; the
+// base of the other formats decoded whole at load.
 #include "platform/Bitmap.h"
 #include "preview/Graphic.h"
 
@@ -18,7 +19,7 @@ class TBitmap : public TGraphic {
 
   const platform::Bitmap& Pixels() const { return bitmap_; }
 
- private:
+ protected:
   platform::Bitmap bitmap_;
 };
 

@@ -22,13 +22,6 @@ void TPhotoImage::LoadFromStream(std::istream& stream) {
   Changed();
 }
 
-void TPhotoImage::Draw(platform::Canvas& canvas, const platform::Rect& rect) {
-  if (GetTransparent())
-    canvas.StretchBlend(rect, bitmap_);
-  else
-    canvas.StretchDraw(rect, bitmap_);
-}
-
 void RegisterPhotoFormats(TFileFormatsList& formats) {
   formats.RegisterFileFormat("heic", "HEIF イメージファイル", GraphicClassOf<TPhotoImage>);
   formats.RegisterFileFormat("heif", "HEIF イメージファイル", GraphicClassOf<TPhotoImage>);
