@@ -11,7 +11,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev
-  libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libcairo2-dev liblcms2-dev
+  libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libcairo2-dev libfontconfig-dev liblcms2-dev
   libheif-dev libwebp-dev libjxl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic

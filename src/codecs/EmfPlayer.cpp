@@ -27,7 +27,7 @@ enum EmfRecord : std::uint32_t {
   kScaleViewportExtEx = 31, kScaleWindowExtEx = 32, kSaveDc = 33, kRestoreDc = 34, kSetWorldTransform = 35,
   kModifyWorldTransform = 36, kSelectObject = 37, kCreatePen = 38, kCreateBrushIndirect = 39,
   kDeleteObject = 40, kAngleArc = 41, kEllipse = 42, kRectangle = 43, kRoundRect = 44, kArc = 45,
-  kChord = 46, kPie = 47, kCreatePalette = 49, kLineTo = 54, kArcTo = 55, kPolyDraw = 56,
+  kChord = 46, kPie = 47, kCreatePalette = 49, kExtFloodFill = 53, kLineTo = 54, kArcTo = 55, kPolyDraw = 56,
   kSetArcDirection = 57, kSetMiterLimit = 58, kBeginPath = 59, kEndPath = 60, kCloseFigure = 61,
   kFillPath = 62, kStrokeAndFillPath = 63, kStrokePath = 64, kSelectClipPath = 67, kAbortPath = 68,
   kComment = 70, kFillRgn = 71, kFrameRgn = 72, kInvertRgn = 73, kPaintRgn = 74, kExtSelectClipRgn = 75,
@@ -186,6 +186,8 @@ void EmfPlayer::Record(std::uint32_t type, const RecordBytes& r, PlayResult& res
     case kSetViewportExtEx: s.viewport_ext = ReadPointL(r, 8); return;
     case kSetViewportOrgEx: s.viewport_org = ReadPointL(r, 8); return;
     case kSetPixelV: return dc_.SetPixel(ReadPointL(r, 8), Colour::FromRef(r.U32(16)));
+    // POINTL start, COLORREF, u32 mode (1: FLOODFILLSURFACE).
+    case kExtFloodFill: return dc_.FloodFill(ReadPointL(r, 8), Colour::FromRef(r.U32(16)), r.U32(20) == 1);
     case kSetMapMode: return dc_.SetMapMode(static_cast<int>(r.U32(8)));
     case kSetBkMode: s.bk_mode = static_cast<int>(r.U32(8)); return;
     case kSetPolyFillMode: s.poly_fill = static_cast<int>(r.U32(8)); return;

@@ -23,6 +23,11 @@ constexpr int kTile = 2048;
 
 constexpr std::int64_t kMaxNaturalSide = 65500;
 
+// A flood fill spreads over what is drawn, which a tile holds only part of:
+// a picture with flood fills is drawn in one piece up to this many pixels.
+constexpr std::int64_t kOnePiece = std::int64_t{1} << 24;
+constexpr int kMaxSurfaceSide = 32767;
+
 bool IsEmf(std::span<const std::uint8_t> b) {
   return b.size() >= 44 && ReadU32LE(b, 0) == 1 && ReadU32LE(b, 40) == 0x464D4520;
 }
@@ -46,6 +51,27 @@ Parsed ParseForDrawing(std::span<const std::uint8_t> bytes) {
   Parsed p = Parse(bytes);
   if (!p.emf) FitWmfToDrawing(bytes, p.wmf_header);
   return p;
+}
+
+bool HasFloodFill(std::span<const std::uint8_t> bytes, const Parsed& p) {
+  constexpr std::uint32_t kEmfEof = 14, kEmfFloodFill = 53;
+  constexpr std::uint16_t kWmfFloodFill = 0x0419, kWmfExtFloodFill = 0x0548;
+  std::size_t at = p.emf ? 0 : p.wmf_header.records_at;
+  while (bytes.size() - at >= 8) {
+    const std::uint64_t size = p.emf ? ReadU32LE(bytes, at + 4) : std::uint64_t{ReadU32LE(bytes, at)} * 2;
+    if (size < 6 || size > bytes.size() - at) return false;
+    if (p.emf) {
+      const std::uint32_t type = ReadU32LE(bytes, at);
+      if (type == kEmfFloodFill) return true;
+      if (type == kEmfEof) return false;
+    } else {
+      const std::uint16_t function = ReadU16LE(bytes, at + 4);
+      if (function == kWmfFloodFill || function == kWmfExtFloodFill) return true;
+      if (function == 0) return false;
+    }
+    at += static_cast<std::size_t>(size);
+  }
+  return false;
 }
 
 int Side(double v) {
@@ -126,10 +152,14 @@ void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target,
   if (target.Empty() || !(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
   if (target.Format() != platform::PixelFormat::Bgr24 && target.Format() != platform::PixelFormat::Bgra32)
     throw MetafileError("metafiles draw into 24- or 32-bit bitmaps");
+  int tile_w = kTile, tile_h = kTile;
+  if (std::int64_t{target.Width()} * target.Height() <= kOnePiece && target.Width() <= kMaxSurfaceSide &&
+      target.Height() <= kMaxSurfaceSide && HasFloodFill(bytes, p))
+    tile_w = target.Width(), tile_h = target.Height();
   bool first = true;
-  for (int y0 = 0; y0 < target.Height(); y0 += kTile) {
-    for (int x0 = 0; x0 < target.Width(); x0 += kTile) {
-      const int w = std::min(kTile, target.Width() - x0), h = std::min(kTile, target.Height() - y0);
+  for (int y0 = 0; y0 < target.Height(); y0 += tile_h) {
+    for (int x0 = 0; x0 < target.Width(); x0 += tile_w) {
+      const int w = std::min(tile_w, target.Width() - x0), h = std::min(tile_h, target.Height() - y0);
       const PlayResult r = DrawTile(bytes, p, target, x0, y0, w, h, width, height);
       // Every tile plays the same records; the first one judges the file.
       if (first) Judge(r);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "codecs/MetafileFlood.h"
 #include "codecs/MetafileShapes.h"
 
 namespace plendo::codecs::metafile {
@@ -113,6 +114,13 @@ MetafileCanvas::MetafileCanvas(cairo_t* cr, double x0, double y0, double pattern
     : cr_(cr), pattern_scale_(pattern_scale) {
   cairo_matrix_init_translate(&base_, -x0, -y0);
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_GOOD);
+  // Sixteen fills of the whole tile, then no more.
+  cairo_surface_t* target = cairo_get_target(cr_);
+  const std::size_t area = cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE
+                               ? static_cast<std::size_t>(cairo_image_surface_get_width(target)) *
+                                     static_cast<std::size_t>(cairo_image_surface_get_height(target))
+                               : 0;
+  flood_budget_ = 16 * std::max<std::size_t>(area, 4096);
 }
 
 void MetafileCanvas::Extend(Point p) {
@@ -335,6 +343,40 @@ void MetafileCanvas::PatternOp(const Path& path, std::uint32_t rop, const DcStat
     }
     default: Fill(path, false, dc.brush, dc); return;
   }
+}
+
+void MetafileCanvas::FloodFill(Point at, Colour colour, bool surface, const DcState& dc) {
+  cairo_surface_t* target = cairo_get_target(cr_);
+  if (dc.brush.kind == Brush::Kind::Null || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE ||
+      cairo_image_surface_get_format(target) != CAIRO_FORMAT_RGB24 || !std::isfinite(at.x) || !std::isfinite(at.y))
+    return;
+  cairo_surface_flush(target);
+  // The pixel GDI means by the point: the one the point lies on once it has
+  // moved as a pen's does.
+  double x = at.x + kPenOffset, y = at.y + kPenOffset;
+  cairo_matrix_transform_point(&base_, &x, &y);
+  if (!(std::abs(x) < kFar && std::abs(y) < kFar)) return;
+  const FloodImage image{cairo_image_surface_get_data(target), cairo_image_surface_get_width(target),
+                         cairo_image_surface_get_height(target), cairo_image_surface_get_stride(target)};
+  const auto ref = [](Colour c) {
+    return std::uint32_t(std::lround(c.r * 255)) << 16 | std::uint32_t(std::lround(c.g * 255)) << 8 |
+           std::uint32_t(std::lround(c.b * 255));
+  };
+  const std::vector<std::uint8_t> cover = FloodCoverage(
+      image, {static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)), ref(colour), surface}, flood_budget_);
+  if (cover.empty()) return;
+  SurfacePtr mask = AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_A8, image.width, image.height));
+  if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return;
+  unsigned char* rows = cairo_image_surface_get_data(mask.get());
+  const int stride = cairo_image_surface_get_stride(mask.get());
+  for (int row = 0; row < image.height; ++row)
+    std::copy_n(cover.begin() + static_cast<std::ptrdiff_t>(row) * image.width, image.width,
+                rows + static_cast<std::ptrdiff_t>(row) * stride);
+  cairo_surface_mark_dirty(mask.get());
+  BeginDraw(dc);
+  SetBrushSource(dc.brush, dc);
+  cairo_mask_surface(cr_, mask.get(), -base_.x0, -base_.y0);
+  EndDraw();
 }
 
 void MetafileCanvas::Blit(cairo_surface_t* image, double sx, double sy, double sw, double sh,

@@ -4,6 +4,7 @@
 // and blits them, and remembers whether anything was drawn at all.
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "codecs/MetafileState.h"
@@ -28,6 +29,10 @@ class MetafileCanvas {
   // A raster operation without a source (PatBlt and friends) over the path.
   void PatternOp(const Path& path, std::uint32_t rop, const DcState& dc);
   void FillColour(const Path& path, Colour colour, const DcState& dc);
+  // The brush over the pixels a flood fill from `at` (picture pixels)
+  // reaches on what this tile holds so far: up to `colour` as a border, or
+  // over the area of that colour.
+  void FloodFill(Point at, Colour colour, bool surface, const DcState& dc);
 
   // For the text drawer: a context clipped as the state says, matrix reset
   // to picture pixels. Balanced by EndDraw().
@@ -58,6 +63,7 @@ class MetafileCanvas {
   double pattern_scale_;
   bool drew_ = false;
   Extent extent_;
+  std::size_t flood_budget_;  // pixels flood fills may still look at
 };
 
 }  // namespace plendo::codecs::metafile

@@ -22,4 +22,11 @@ std::string ToUtf8(char32_t c);
 std::string FaceNameUtf16(std::span<const std::uint8_t> bytes);
 std::string FaceNameAnsi(std::span<const std::uint8_t> bytes, std::uint8_t charset);
 
+// Faces whose bytes are the Symbol font's encoding (0x61 is alpha, 0xB4 the
+// multiplication sign) whatever character set the record names.
+bool IsSymbolFace(const std::string& face);
+// Characters of such a face into Unicode: bytes as read from ANSI text, and
+// the private-use U+F020 to U+F0FF that UTF-16 text carries them as.
+void MapSymbolFont(std::vector<TextChar>& text);
+
 }  // namespace plendo::codecs::metafile

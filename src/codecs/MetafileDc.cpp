@@ -308,6 +308,11 @@ void MetafileDc::SetPixel(Point p, Colour c) {
   canvas_.FillColour(path, c, state_);
 }
 
+void MetafileDc::FloodFill(Point p, Colour colour, bool surface) {
+  const cairo_matrix_t m = LogicalToPicture();
+  if (Usable(m)) canvas_.FloodFill(Apply(m, p), colour, surface, state_);
+}
+
 // --- clipping and regions ---
 
 Path MetafileDc::RegionPath(const Region& region, bool device_units) const {

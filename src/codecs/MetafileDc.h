@@ -9,6 +9,7 @@
 
 #include "codecs/MetafileCanvas.h"
 #include "codecs/MetafileCharset.h"
+#include "codecs/MetafileFonts.h"
 #include "codecs/MetafileShapes.h"
 #include "codecs/MetafileState.h"
 
@@ -70,6 +71,8 @@ class MetafileDc {
   void ArcTo(double l, double t, double r, double b, Point start, Point end);
   void AngleArc(Point centre, double radius, double start, double sweep);
   void SetPixel(Point p, Colour c);
+  // From the point, the brush up to `colour` (border) or over it (surface).
+  void FloodFill(Point p, Colour colour, bool surface);
 
   // Clipping. Rectangles in logical units; regions in device units (EMF) or
   // logical units (WMF), as `device_units` says. A null region with kRgnCopy
@@ -117,6 +120,7 @@ class MetafileDc {
   std::vector<DcState> saved_;
   bool in_path_ = false;
   Path path_;
+  FontFallback fonts_;
 };
 
 }  // namespace plendo::codecs::metafile

@@ -1,12 +1,13 @@
 // ExtTextOut: the characters placed one by one at the record's own advances,
 // so a substituted font never runs wider than the text the file laid out.
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "codecs/MetafileDc.h"
+#include "codecs/MetafileFonts.h"
 
 namespace plendo::codecs::metafile {
 namespace {
@@ -15,48 +16,64 @@ namespace {
 constexpr std::uint32_t kTaUpdateCp = 1, kTaRight = 2, kTaCenter = 6, kTaBottom = 8, kTaBaseline = 24;
 constexpr std::uint32_t kEtoOpaque = 2, kEtoClipped = 4;
 
-constexpr const char* kJapaneseGothic = "IPAPGothic";
-
-bool Contains(const std::string& haystack, const char* needle) {
-  std::string h = haystack, n = needle;
-  for (char& c : h) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return h.find(n) != std::string::npos;
-}
-
-bool IsAscii(const std::string& s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// The family fontconfig is asked for: the face itself where the system may
-// have it, a metric-alike family for the common Windows faces, and a
-// Japanese font for Japanese faces and character sets.
-std::string FamilyFor(const Font& font) {
-  const std::string& f = font.face;
-  if (f.empty()) return font.charset == 128 ? kJapaneseGothic : "sans-serif";
-  if (Contains(f, "mincho") || f.find("明朝") != std::string::npos) return "IPAMincho";
-  if (Contains(f, "gothic") || Contains(f, "meiryo") || f.find("ゴシック") != std::string::npos ||
-      f.find("メイリオ") != std::string::npos)
-    return kJapaneseGothic;
-  if (font.charset == 128 || !IsAscii(f)) return kJapaneseGothic;
-  for (const char* serif : {"times", "georgia", "cambria", "garamond", "book antiqua", "century", "palatino",
-                            "euclid", "bookman"})
-    if (Contains(f, serif)) return "DejaVu Serif";
-  for (const char* mono : {"courier", "consolas", "lucida console", "fixedsys", "terminal"})
-    if (Contains(f, mono)) return "DejaVu Sans Mono";
-  return f;
-}
-
-// CJK, kana, Hangul and the full-width forms, which the Latin faces lack.
-bool NeedsCjkFont(char32_t c) {
-  return (c >= 0x2E80 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7B0) || (c >= 0xF900 && c < 0xFB00) ||
-         (c >= 0xFF00 && c < 0xFFF0) || (c >= 0x3000 && c < 0x3100);
-}
-
 void SelectFace(cairo_t* cr, const std::string& family, const Font& font, double em) {
   cairo_select_font_face(cr, family.c_str(), font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                          font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, em);
+}
+
+// The selected font's glyph for one character; 0, its box, where it has none.
+unsigned long GlyphOf(cairo_t* cr, char32_t code) {
+  const std::string utf8 = ToUtf8(code);
+  cairo_glyph_t* glyphs = nullptr;
+  int count = 0;
+  unsigned long index = 0;
+  if (cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(cr), 0, 0, utf8.c_str(), static_cast<int>(utf8.size()),
+                                       &glyphs, &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+      count > 0)
+    index = glyphs[0].index;
+  cairo_glyph_free(glyphs);
+  return index;
+}
+
+// One character as it is drawn: from faces[face], its glyph and its own
+// advance in picture pixels.
+struct Shaped {
+  std::size_t face = 0;
+  unsigned long glyph = 0;
+  double advance = 0;
+  bool drawn = false;
+};
+
+// Each character from the first face (the family asked for) that has it:
+// that one, else the fallback fontconfig names for it, else the first face's
+// box. `faces` starts with the family asked for; fallbacks are added.
+std::vector<Shaped> Shape(cairo_t* cr, const std::vector<TextChar>& text, std::vector<std::string>& faces,
+                          const Font& font, double em, FontFallback& fallback) {
+  std::vector<Shaped> shaped(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i].code < 0x20) continue;
+    shaped[i].drawn = true;
+    shaped[i].glyph = GlyphOf(cr, text[i].code);
+    if (shaped[i].glyph != 0) continue;
+    const std::string& other = fallback.FamilyWith(text[i].code, faces[0], font);
+    if (other.empty() || other == faces[0]) continue;
+    shaped[i].face = static_cast<std::size_t>(std::find(faces.begin(), faces.end(), other) - faces.begin());
+    if (shaped[i].face == faces.size()) faces.push_back(other);
+  }
+  for (std::size_t f = 0; f < faces.size(); ++f) {
+    SelectFace(cr, faces[f], font, em);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      Shaped& s = shaped[i];
+      if (!s.drawn || s.face != f) continue;
+      if (f > 0) s.glyph = GlyphOf(cr, text[i].code);
+      cairo_glyph_t g{s.glyph, 0, 0};
+      cairo_text_extents_t te;
+      cairo_glyph_extents(cr, &g, 1, &te);
+      s.advance = te.x_advance;
+    }
+  }
+  return shaped;
 }
 
 }  // namespace
@@ -74,8 +91,14 @@ double MetafileDc::FontEm(cairo_t* cr, double scale_y) const {
   return font.height * scale_y / (cell > 0.5 ? cell : 1.0);
 }
 
-void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& text, const std::vector<double>& advances,
+void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& given, const std::vector<double>& advances,
                          std::uint32_t options, const Region::Rect* rect) {
+  std::vector<TextChar> symbols;
+  if (IsSymbolFace(state_.font.face)) {
+    symbols = given;
+    MapSymbolFont(symbols);
+  }
+  const std::vector<TextChar>& text = symbols.empty() ? given : symbols;
   const cairo_matrix_t m = LogicalToPicture();
   if (!Usable(m) || in_path_) return;
   if (rect && (options & kEtoOpaque)) {
@@ -107,33 +130,29 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& text, const std
   cairo_translate(cr, at.x, at.y);
   cairo_rotate(cr, angle);
 
-  const std::string family = FamilyFor(font);
-  SelectFace(cr, family, font, 1);
+  std::vector<std::string> faces{FamilyFor(font)};
+  SelectFace(cr, faces[0], font, 1);
   const double em = std::clamp(FontEm(cr, scale_y), 0.0, 1.0e5);
   if (em < 0.05) {
     canvas_.EndDraw();
     return;
   }
-  SelectFace(cr, family, font, em);
+  SelectFace(cr, faces[0], font, em);
   cairo_font_extents_t fe;
   cairo_font_extents(cr, &fe);
+  const std::vector<Shaped> shaped = Shape(cr, text, faces, font, em, fonts_);
 
-  // Pen positions along the baseline, in picture pixels.
+  // Pen positions along the baseline, in picture pixels: the record's
+  // advances where it has them, else the glyphs' own.
   std::vector<double> xs(text.size() + 1, 0);
   std::size_t unit = 0;
   const double extra = state_.char_extra * scale_x;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    double advance = 0;
+    double advance = shaped[i].advance + extra;
     if (unit < advances.size()) {
+      advance = 0;
       for (std::uint32_t k = 0; k < text[i].units && unit < advances.size(); ++k) advance += advances[unit++];
       advance *= scale_x;
-    } else {
-      const std::string utf8 = ToUtf8(text[i].code);
-      if (NeedsCjkFont(text[i].code) && family != kJapaneseGothic) SelectFace(cr, kJapaneseGothic, font, em);
-      cairo_text_extents_t te;
-      cairo_text_extents(cr, utf8.c_str(), &te);
-      advance = te.x_advance + extra;
-      if (NeedsCjkFont(text[i].code) && family != kJapaneseGothic) SelectFace(cr, family, font, em);
     }
     xs[i + 1] = xs[i] + (std::isfinite(advance) ? advance : 0);
   }
@@ -153,24 +172,19 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& text, const std
   }
   const Colour& c = state_.text_colour;
   cairo_set_source_rgb(cr, c.r, c.g, c.b);
-  bool cjk_face = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char32_t code = text[i].code;
-    if (code < 0x20) continue;
-    const bool want_cjk = NeedsCjkFont(code) && family != kJapaneseGothic;
-    if (want_cjk != cjk_face) {
-      SelectFace(cr, want_cjk ? std::string(kJapaneseGothic) : family, font, em);
-      cjk_face = want_cjk;
+  // Runs of characters from one face, each run one call.
+  std::vector<cairo_glyph_t> run;
+  for (std::size_t i = 0; i < text.size();) {
+    if (!shaped[i].drawn) {
+      ++i;
+      continue;
     }
-    const std::string utf8 = ToUtf8(code);
-    cairo_glyph_t* glyphs = nullptr;
-    int count = 0;
-    if (cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(cr), shift_x + xs[i], shift_y, utf8.c_str(),
-                                         static_cast<int>(utf8.size()), &glyphs, &count, nullptr, nullptr,
-                                         nullptr) == CAIRO_STATUS_SUCCESS) {
-      cairo_show_glyphs(cr, glyphs, count);
-      cairo_glyph_free(glyphs);
-    }
+    const std::size_t face = shaped[i].face;
+    run.clear();
+    for (; i < text.size() && (!shaped[i].drawn || shaped[i].face == face); ++i)
+      if (shaped[i].drawn) run.push_back({shaped[i].glyph, shift_x + xs[i], shift_y});
+    SelectFace(cr, faces[face], font, em);
+    cairo_show_glyphs(cr, run.data(), static_cast<int>(run.size()));
   }
   const double line = std::max(em / 14, 1.0);
   if (font.underline) cairo_rectangle(cr, shift_x, shift_y + em * 0.12, total, line);

@@ -24,10 +24,10 @@ enum WmfRecord : std::uint16_t {
   kSetWindowExt = 0x020C, kOffsetWindowOrg = 0x020F, kLineTo = 0x0213, kMoveTo = 0x0214,
   kOffsetClipRgn = 0x0220, kFillRegion = 0x0228, kCreatePenIndirect = 0x02FA, kCreateFontIndirect = 0x02FB,
   kCreateBrushIndirect = 0x02FC, kPolygon = 0x0324, kPolyline = 0x0325, kScaleWindowExt = 0x0410,
-  kExcludeClipRect = 0x0415, kIntersectClipRect = 0x0416, kEllipse = 0x0418, kRectangle = 0x041B,
-  kSetPixel = 0x041F, kFrameRegion = 0x0429, kTextOut = 0x0521, kPolyPolygon = 0x0538, kRoundRect = 0x061C,
-  kPatBlt = 0x061D, kCreateRegion = 0x06FF, kArc = 0x0817, kPie = 0x081A, kChord = 0x0830, kBitBlt = 0x0922,
-  kDibBitBlt = 0x0940, kExtTextOut = 0x0A32, kStretchBlt = 0x0B23, kDibStretchBlt = 0x0B41,
+  kExcludeClipRect = 0x0415, kIntersectClipRect = 0x0416, kEllipse = 0x0418, kFloodFill = 0x0419,
+  kRectangle = 0x041B, kSetPixel = 0x041F, kFrameRegion = 0x0429, kTextOut = 0x0521, kPolyPolygon = 0x0538,
+  kExtFloodFill = 0x0548, kRoundRect = 0x061C, kPatBlt = 0x061D, kCreateRegion = 0x06FF, kArc = 0x0817,
+  kPie = 0x081A, kChord = 0x0830, kBitBlt = 0x0922, kDibBitBlt = 0x0940, kExtTextOut = 0x0A32, kStretchBlt = 0x0B23, kDibStretchBlt = 0x0B41,
   kSetDibToDev = 0x0D33, kStretchDib = 0x0F43,
 };
 
@@ -189,6 +189,9 @@ void WmfPlayer::Record(std::uint16_t function, const RecordBytes& r) {
       return dc_.Arc(kind, P(r, 7), P(r, 6), P(r, 5), P(r, 4), {P(r, 3), P(r, 2)}, {P(r, 1), P(r, 0)});
     }
     case kSetPixel: return dc_.SetPixel({P(r, 3), P(r, 2)}, Colour::FromRef(r.U32(6)));
+    // COLORREF, i16 y, x; the extended form has u16 mode (1: surface) first.
+    case kFloodFill: return dc_.FloodFill({P(r, 3), P(r, 2)}, Colour::FromRef(r.U32(6)), false);
+    case kExtFloodFill: return dc_.FloodFill({P(r, 4), P(r, 3)}, Colour::FromRef(r.U32(8)), r.U16(6) == 1);
     case kPolygon: case kPolyline: {
       const std::vector<Point> points = ParsePoints(r, 8, r.U16(6));
       if (function == kPolygon) return dc_.Polygon(points);
@@ -339,7 +342,7 @@ void WmfPlayer::Record(std::uint16_t function, const RecordBytes& r) {
                      sh, r.U32(6));
       return;
     }
-    default: return;  // escapes, palettes, flood fills: nothing we draw
+    default: return;  // escapes, palettes: nothing we draw
   }
 }
 
