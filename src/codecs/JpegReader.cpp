@@ -1,15 +1,37 @@
 #include "codecs/JpegReader.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <vector>
+
+#include <jerror.h>
 
 #include "codecs/JpegError.h"
 
 namespace plendo::codecs {
+namespace {
+
+// Each 8 x 8 block takes at least one bit of Huffman-coded data, and the
+// first scan holds every block of one component at least. A file shorter
+// than that is cut far inside its picture, and libjpeg would make up every
+// missing block: work by the picture's area for a few bytes of file.
+// (Arithmetic coding can take less than a bit a block.)
+bool DataCanFill(const jpeg_decompress_struct& cinfo, std::size_t bytes) {
+  if (cinfo.arith_code) return true;
+  std::uint64_t fewest = std::numeric_limits<std::uint64_t>::max();
+  for (int i = 0; i < cinfo.num_components; ++i)
+    fewest = std::min(fewest, std::uint64_t{cinfo.comp_info[i].width_in_blocks} * cinfo.comp_info[i].height_in_blocks);
+  return fewest / 8 <= bytes;
+}
+
+}  // namespace
 
 struct JpegReader::State {
   JpegErrorManager error;
   jpeg_decompress_struct cinfo{};
   std::vector<std::uint8_t> ink;  // one CMYK row before conversion
+  std::size_t size = 0;           // of the whole file
 
   State() {
     cinfo.err = InstallJpegErrorManager(error);
@@ -25,6 +47,7 @@ struct JpegReader::State {
 
 JpegReader::JpegReader(std::span<const std::uint8_t> bytes) : s_(std::make_unique<State>()) {
   PLENDO_JPEG_GUARD(*s_);
+  s_->size = bytes.size();
   jpeg_mem_src(&s_->cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&s_->cinfo, TRUE);
 }
@@ -44,6 +67,7 @@ void JpegReader::Prepare() {
 }
 
 void JpegReader::Start() {
+  if (!DataCanFill(s_->cinfo, s_->size)) throw EJPEG(JERR_INPUT_EOF);
   if (s_->cinfo.out_color_space == JCS_CMYK) s_->ink.resize(static_cast<std::size_t>(s_->cinfo.output_width) * 4);
   PLENDO_JPEG_GUARD(*s_);
   jpeg_start_decompress(&s_->cinfo);

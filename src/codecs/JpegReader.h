@@ -14,6 +14,8 @@
 //
 // A libjpeg error raises EJPEG. Each call sets its own jump point, so no C++
 // object ever lives across a jump; everything libjpeg touches is on the heap.
+// Start raises EJPEG (JERR_INPUT_EOF) for a file too short to hold a bit for
+// each block of its picture, instead of decoding it from made-up data.
 #include <cstdint>
 #include <memory>
 #include <span>

@@ -65,9 +65,11 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> bytes, int scale_denominator) {
   try {
     codecs::JpegReader reader(NonEmpty(bytes));
     PrepareScaled(reader, scale_denominator);
+    // Started first: a file far too short for its picture is refused there,
+    // before the picture's memory is taken (PrepareScaled checked its size).
+    reader.Start();
     Bitmap out(static_cast<int>(reader.Info().output_width), static_cast<int>(reader.Info().output_height),
                PixelFormat::Bgr24);
-    reader.Start();
     ReadRows(reader, out);
     reader.Finish();
     return out;

@@ -84,6 +84,23 @@ void RgbaToStraightBgra(Bitmap& bitmap) {
   }
 }
 
+// JPEG-compressed strips: every 8 x 8 block takes at least one bit of
+// Huffman-coded data, and libjpeg makes up whatever data is missing. A file
+// too short for the blocks of its smallest component is cut far inside its
+// picture; decoding it would cost work by its area for a few bytes of file.
+bool JpegDataCanFill(TIFF* tif, std::uint32_t width, std::uint32_t height, std::size_t file_bytes) {
+  std::uint16_t compression = COMPRESSION_NONE, photometric = 0, sub_h = 1, sub_v = 1;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  if (compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG) return true;
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  if (photometric == PHOTOMETRIC_YCBCR) TIFFGetFieldDefaulted(tif, TIFFTAG_YCBCRSUBSAMPLING, &sub_h, &sub_v);
+  const auto blocks = [](std::uint64_t pixels, std::uint16_t subsampling) {
+    const std::uint64_t block = 8u * std::max<std::uint16_t>(subsampling, 1);
+    return (pixels + block - 1) / block;
+  };
+  return blocks(width, sub_h) * blocks(height, sub_v) / 8 <= file_bytes;
+}
+
 // CIELab stores L* (0..100 as 0..255) and signed a*, b* bytes; ICCLab the
 // same with a* and b* offset by 128. libtiff's own conversion applies the
 // sRGB matrix, made for a D65 white, to the D50 white Lab is relative to, so
@@ -178,6 +195,7 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
     Fail("no size");
   if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) Fail("bad size");
+  if (!JpegDataCanFill(tif.get(), width, height, bytes.size())) Fail("JPEG data far too short for the picture");
   std::uint16_t photometric = 0;
   TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
   if (IsLab(photometric)) TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);

@@ -151,5 +151,19 @@ TEST(AbsurdSizeTest, HugeClaimsAreRefused) {
   }
 }
 
+// A size within the limit whose data could not hold a bit for each 8 x 8
+// block is refused, not decoded from made-up data by its whole area.
+TEST(AbsurdSizeTest, PicturesFarLargerThanTheirDataAreRefused) {
+  for (const bool cmyk : {false, true}) {
+    test::Bytes b = WriteJpeg(MakePatches(8, 8), {.cmyk = cmyk});
+    for (std::size_t i = 2; i + 9 < b.size(); ++i)
+      if (b[i] == 0xFF && b[i + 1] == 0xC0) {
+        b[i + 5] = b[i + 7] = 16000 >> 8, b[i + 6] = b[i + 8] = 16000 & 0xFF;
+        break;
+      }
+    EXPECT_THROW(DecodeImage(b), Exception) << (cmyk ? "cmyk" : "ycbcr");
+  }
+}
+
 }  // namespace
 }  // namespace plendo::imaging

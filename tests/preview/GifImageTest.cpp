@@ -37,6 +37,11 @@ Bytes Cut(const Bytes& file, std::size_t size) { return {file.begin(), file.begi
 Bytes NoData(int width, int height, int left = 0, int top = 0) {
   return test::ImageBlock(width, height, {8, 0}, {.left = left, .top = top});
 }
+// Data of nothing but clear codes, `bytes` long: it could fill that many
+// pixels, but every pixel keeps the fill.
+Bytes ClearsOnly(int width, int height, std::size_t bytes) {
+  return Frame(width, height, test::ImageData(test::Codes(bytes * 8 / 9, {256, 9}), 8));
+}
 Bytes LoopExtension(const Bytes& sub_block) {
   const std::string id = "NETSCAPE2.0";
   return Join({{0x21, 0xFF, 11}, Bytes(id.begin(), id.end()), sub_block, {0}});
@@ -94,15 +99,18 @@ INSTANTIATE_TEST_SUITE_P(
                   [] { return Join({Screen(2, 2), Frame(2, 2, test::ImageData({{4, 3}, {7, 3}}, 2))}); },
                   "Circular decoder table entry"},
         FatalCase{"FrameOverThePixelLimit", [] { return Join({Screen(1, 1), NoData(8193, 8192)}); }, kTooLarge},
-        FatalCase{"ScreenGrownOverThePixelLimit", [] { return Join({Screen(1, 1), NoData(2000, 2000, 60000, 60000)}); },
+        FatalCase{"ScreenGrownOverThePixelLimit", [] { return Join({Screen(1, 1), NoData(256, 256, 60000, 60000)}); },
                   kTooLarge},
         // Each frame is allowed, all five together are not.
         FatalCase{"FramesTogetherOverTheLimit",
                   [] {
-                    Bytes frame = NoData(8192, 8192);
+                    Bytes frame = ClearsOnly(8192, 8192, 18500);
                     return Join({Screen(1, 1), frame, frame, frame, frame, frame});
                   },
-                  kTooLarge}),
+                  kTooLarge},
+        // 9-bit codes of up to 4096 values each: 18 KiB might fill 8192 x 8192, 17 KiB could not.
+        FatalCase{"FrameLargerThanItsDataCouldFill",
+                  [] { return Join({Screen(1, 1), ClearsOnly(8192, 8192, 17000), test::kTrailer}); }, kTooLarge}),
     CaseName<FatalCase>);
 
 TEST(GifFatal, ExtensionsCheckTheirOwnStart) {
@@ -179,6 +187,9 @@ INSTANTIATE_TEST_SUITE_P(
         ToleratedCase{"ExtensionsAfterTheLastImageMakeAnEmptyFrame",
                       [] { return Join({Screen(2, 2), Square(), {0x21, 0xFE, 1, 'x', 0}, test::kTrailer}); }, {},
                       [](const TGIFImage& gif) { EXPECT_TRUE(gif.Images().Count() == 2 && gif.Images()[1].Empty()); }},
+        ToleratedCase{"LargeFrameOfDataThatCouldFillIt",
+                      [] { return Join({Screen(1, 1), ClearsOnly(8192, 8192, 18500), test::kTrailer}); }, {},
+                      [](const TGIFImage& gif) { EXPECT_EQ(gif.Images()[0].Width(), 8192); }},
         ToleratedCase{"ScreenGrowsPast65535", [] { return Join({Screen(1, 1), NoData(1000, 1, 65000, 0)}); }, {kUnderrun},
                       [](const TGIFImage& gif) { EXPECT_EQ(gif.GetWidth(), 66000); }},
         ToleratedCase{"CodeSizeAbove8IsRead8",
