@@ -59,18 +59,26 @@ EmfHeader ParseEmfHeader(std::span<const std::uint8_t> bytes) {
     if (std::abs(um_w - h.mm_w) <= 1 && std::abs(um_h - h.mm_h) <= 1 && um_w > 0 && um_h > 0)
       h.mm_w = um_w, h.mm_h = um_h;
   }
-  // Some writers put the frame at the origin while the drawing sits
-  // elsewhere (above it, at negative y): the frame's size is right, its place
-  // is not. When the bounds lie mostly outside the frame, the frame moves
-  // onto them.
+  // Some writers give the frame right and the bounds somewhere else. When
+  // the bounds lie mostly outside the frame, either the drawing was meant
+  // with y up (above the origin, where y counts down; its text and figures
+  // then read the right way round, the frame fits it, the bounds are the
+  // writer's own arithmetic), or the frame is only misplaced and moves onto
+  // the bounds.
   if (h.frame.right > h.frame.left && h.frame.bottom > h.frame.top && h.bounds.right > h.bounds.left &&
       h.bounds.bottom > h.bounds.top) {
     const double bl = h.bounds.left * 100.0 / h.DevicePerMmX(), bt = h.bounds.top * 100.0 / h.DevicePerMmY();
     const double br = h.bounds.right * 100.0 / h.DevicePerMmX(), bb = h.bounds.bottom * 100.0 / h.DevicePerMmY();
-    const double ow = std::min<double>(br, h.frame.right) - std::max<double>(bl, h.frame.left);
-    const double oh = std::min<double>(bb, h.frame.bottom) - std::max<double>(bt, h.frame.top);
-    const double overlap = ow > 0 && oh > 0 ? ow * oh : 0;
-    if (overlap < 0.5 * (br - bl) * (bb - bt)) h.frame_shift = {bl - h.frame.left, bt - h.frame.top};
+    const auto overlap = [&h, bl, br](double top, double bottom) {
+      const double ow = std::min<double>(br, h.frame.right) - std::max<double>(bl, h.frame.left);
+      const double oh = std::min<double>(bottom, h.frame.bottom) - std::max<double>(top, h.frame.top);
+      return ow > 0 && oh > 0 ? ow * oh : 0;
+    };
+    const double half = 0.5 * (br - bl) * (bb - bt);
+    if (overlap(bt, bb) < half) {
+      if (overlap(-bb, -bt) >= half) h.y_up = true;
+      else h.frame_shift = {bl - h.frame.left, bt - h.frame.top};
+    }
   }
   const double w = h.FrameWidth(), hh = h.FrameHeight();
   if (!(w > 0) || !(hh > 0) || !std::isfinite(w) || !std::isfinite(hh)) throw MetafileError("EMF picture has no size");

@@ -416,7 +416,7 @@ PlayResult PlayEmf(std::span<const std::uint8_t> bytes, const EmfHeader& h, Meta
   const double kx = 100 / h.DevicePerMmX(), ky = 100 / h.DevicePerMmY();
   const double sx = width / h.FrameWidth(), sy = height / h.FrameHeight();
   cairo_matrix_t device;
-  cairo_matrix_init(&device, kx * sx, 0, 0, ky * sy, -h.FrameLeft() * sx, -h.FrameTop() * sy);
+  cairo_matrix_init(&device, kx * sx, 0, 0, (h.y_up ? -ky : ky) * sy, -h.FrameLeft() * sx, -h.FrameTop() * sy);
   EmfPlayer player(h, canvas, device, {h.DevicePerMmX(), h.DevicePerMmY()});
   PlayResult result;
   player.Play(bytes, result);

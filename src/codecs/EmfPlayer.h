@@ -20,6 +20,7 @@ struct EmfHeader {
   double mm_w = 0, mm_h = 0;          // and in millimetres
   std::size_t header_size = 0;
   Point frame_shift{0, 0};  // 0.01 mm, where the frame had to move onto the drawing
+  bool y_up = false;        // the drawing counts y upwards from the frame's top
 
   // The frame in 0.01 mm, or the bounds when the frame is empty.
   double FrameLeft() const;

@@ -111,7 +111,8 @@ class MetafileSpot : public ::testing::TestWithParam<Spot> {};
 // bits paint in the text colour (white); test_libuemf_ref.wmf has a square
 // after a region written in a shorter layout, and a one-bit pattern brush
 // whose rows are stored closer than its header says (its 0 bits: magenta),
-// and a dark red rectangle in R2_NOTCOPYPEN.
+// and a dark red rectangle in R2_NOTCOPYPEN; EA-test-file-001 counts y
+// upwards from its frame, so its first box's border is at the top.
 TEST_P(MetafileSpot, HasItsColourThere) {
   const Spot& s = GetParam();
   const test::Bytes bytes = ReadMetafile(s.file);
@@ -127,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(Folder, MetafileSpot,
                          ::testing::Values(Spot{"poi/slideshow/nested_wmf.emf", 0.02, 0.02, {255, 255, 255, 255}},
                                            Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.652, 0.544, {139, 0, 0, 255}},
                                            Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.413, 0.472, {255, 0, 255, 255}},
-                                           Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.2313, 0.7056, {116, 255, 255, 255}}));
+                                           Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.2313, 0.7056, {116, 255, 255, 255}},
+                                           Spot{"libemf2svg/emf-ea/EA-test-file-001.emf", 0.4886, 0.0692, {0, 0, 0, 255}}));
 
 TEST(MetafileMappingModes, EveryModeDrawsThePictureOfMmText) {
   const platform::Bitmap text = test::DrawOnWhite(ReadMetafile("libemf2svg/libuemf/test_mm_text_ref.emf"), 561, 397);
