@@ -178,8 +178,8 @@ Bitmap Upright(Bitmap stored, std::uint16_t orientation) {
   const auto* from = reinterpret_cast<const std::uint32_t*>(stored.Row(0));
   for (int y = 0; y < out.Height(); ++y) {
     auto* to = reinterpret_cast<std::uint32_t*>(out.Row(y));
-    const std::uint32_t* p = from + walk.start + y * walk.down;
-    for (int x = 0; x < out.Width(); ++x, p += walk.right) to[x] = *p;
+    std::ptrdiff_t at = walk.start + y * walk.down;
+    for (int x = 0; x < out.Width(); ++x, at += walk.right) to[x] = from[at];
   }
   return out;
 }
