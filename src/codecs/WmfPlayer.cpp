@@ -27,8 +27,8 @@ enum WmfRecord : std::uint16_t {
   kExcludeClipRect = 0x0415, kIntersectClipRect = 0x0416, kEllipse = 0x0418, kFloodFill = 0x0419,
   kRectangle = 0x041B, kSetPixel = 0x041F, kFrameRegion = 0x0429, kTextOut = 0x0521, kPolyPolygon = 0x0538,
   kExtFloodFill = 0x0548, kRoundRect = 0x061C, kPatBlt = 0x061D, kCreateRegion = 0x06FF, kArc = 0x0817,
-  kPie = 0x081A, kChord = 0x0830, kBitBlt = 0x0922, kDibBitBlt = 0x0940, kExtTextOut = 0x0A32, kStretchBlt = 0x0B23, kDibStretchBlt = 0x0B41,
-  kSetDibToDev = 0x0D33, kStretchDib = 0x0F43,
+  kPie = 0x081A, kChord = 0x0830, kBitBlt = 0x0922, kDibBitBlt = 0x0940, kExtTextOut = 0x0A32,
+  kStretchBlt = 0x0B23, kDibStretchBlt = 0x0B41, kSetDibToDev = 0x0D33, kStretchDib = 0x0F43,
 };
 
 // Parameters are 16-bit words after the u32 size and u16 function.

@@ -44,25 +44,17 @@ class EmfBuilder {
   }
   // EMR_EXTCREATEFONTINDIRECTW with a character height of `px`, then
   // selected as object 1.
-  EmfBuilder& Font(const std::u16string& face, int px, std::uint32_t charset = 1) {
-    RecordWriter face_name;
-    face_name.Utf16(face);
-    Bytes name = face_name.Data();
+  EmfBuilder& Font(const std::u16string& face, int px) {
+    Bytes name = RecordWriter().Utf16(face).Data();
     name.resize(64, 0);
-    Add(82, {1, static_cast<std::uint32_t>(-px), 0, 0, 0, 400, charset << 24, 0}, name);
+    Add(82, {1, static_cast<std::uint32_t>(-px), 0, 0, 0, 400, 1u << 24, 0}, name);  // DEFAULT_CHARSET
     return Add(37, {1});
   }
   // EMR_EXTTEXTOUTA (8-bit characters) or W at (x, y), no advances.
   EmfBuilder& Text(int x, int y, const std::u16string& text, bool ansi = false) {
-    Bytes tail;
-    if (ansi) {
-      tail.assign(text.begin(), text.end());
-      while (tail.size() % 4) tail.push_back(0);
-    } else {
-      RecordWriter w;
-      w.Utf16(text);
-      tail = w.Data();
-    }
+    Bytes tail(text.begin(), text.end());
+    if (ansi) tail.resize((tail.size() + 3) / 4 * 4, 0);
+    else tail = RecordWriter().Utf16(text).Data();
     // bounds, graphics mode, scales, EMRTEXT (reference, chars, string at
     // 76, options, rectangle, no advances).
     return Add(ansi ? 83 : 84,
