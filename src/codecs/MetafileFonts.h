@@ -1,7 +1,7 @@
 #pragma once
 // Which installed font draws each character of a metafile's text. A record
 // names a Windows face; the family asked of fontconfig is that face where the
-// system may have it, else a stand-in of the same kind. A character the
+// system may have it, else an installed family of the same kind. A character the
 // family lacks comes from whichever installed font has it, the closest to
 // the family first, so a Latin face's Chinese or a Japanese face's Hangul is
 // drawn, never shown as boxes.
