@@ -279,6 +279,9 @@ void MetafileCanvas::FillColour(const Path& path, Colour colour, const DcState& 
   Fill(path, false, b, dc);
 }
 
+// Pens are drawn at most this many picture pixels wide.
+constexpr double kMaxPenPixels = 1 << 15;
+
 void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix_t& m, const DcState& dc) {
   if (pen.Null() || path.empty() || dc.rop2 == 11) return;  // R2_NOP
   const bool geometric = pen.width > 0 && Usable(m);
@@ -300,7 +303,10 @@ void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix
     cairo_set_matrix(cr_, &full);
     // Whole picture pixels, one at least, as GDI draws pens: a pen of 1.4
     // pixels is one pixel wide there, not a blur over two.
-    width = std::max(std::round(pen.width * scale), 1.0) / scale;
+    // A pen far wider than any picture (a damaged or hostile record) is
+    // held to a width that still covers one, or cairo's round joins take
+    // seconds to build.
+    width = std::clamp(std::round(pen.width * scale), 1.0, kMaxPenPixels) / scale;
   }
   cairo_set_line_width(cr_, width);
   const std::uint32_t cap = pen.style & kPsEndCapMask, join = pen.style & kPsJoinMask;
