@@ -17,6 +17,7 @@ void Add(Path& path, PathOp::Kind kind, Point a = {}, Point b = {}, Point c = {}
 // a quarter turn each.
 void AppendEllipseArc(Path& path, const cairo_matrix_t& m, Point c, double rx, double ry, double a0,
                       double sweep) {
+  if (!std::isfinite(a0) || !std::isfinite(sweep)) return;  // a damaged record's angles
   const int pieces = std::clamp(static_cast<int>(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9)), 1, 8);
   const double step = sweep / pieces;
   const double k = 4.0 / 3.0 * std::tan(step / 4);
