@@ -1,8 +1,12 @@
-// Every conversion decoder behind the one entry point, recognised by content.
+// Every conversion decoder behind the one entry point, recognised by content,
+// and the readers of what travels with the pixels: EXIF kept outside APP1
+// and the colour profile.
 #include <new>
 
 #include "FuzzTarget.h"
 #include "codecs/Metafile.h"
+#include "imaging/ColourProfile.h"
+#include "imaging/ContainerMetadata.h"
 #include "imaging/ImageDecoder.h"
 #include "imaging/ImageFormat.h"
 
@@ -29,6 +33,8 @@ bool DrawnByArea(std::span<const std::uint8_t> bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto bytes = plendo::fuzz::Bytes(data, size);
+  plendo::imaging::ContainerExifAsJpeg(bytes);
+  plendo::imaging::ReadIccProfile(bytes);
   if (DrawnByArea(bytes)) return 0;
   try {
     plendo::imaging::DecodeImage(bytes);

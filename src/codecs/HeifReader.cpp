@@ -81,11 +81,6 @@ bool IsStillBrand(const std::uint8_t* brand) {
                      [brand](const char* b) { return std::memcmp(brand, b, 4) == 0; });
 }
 
-bool StartsTiff(std::span<const std::uint8_t> b) {
-  return b.size() >= 8 && ((b[0] == 'I' && b[1] == 'I' && b[2] == 42 && b[3] == 0) ||
-                           (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && b[3] == 42));
-}
-
 // The decoded interleaved plane into the bitmap, row by row.
 Bitmap StorePixels(const heif_image* image, bool alpha, bool deep) {
   const int width = heif_image_get_width(image, heif_channel_interleaved);
@@ -155,16 +150,10 @@ std::vector<std::uint8_t> ReadHeifExif(std::span<const std::uint8_t> bytes) {
     heif_item_id id = 0;
     if (heif_image_handle_get_list_of_metadata_block_IDs(primary.handle.get(), "Exif", &id, 1) < 1) return {};
     const std::size_t size = heif_image_handle_get_metadata_size(primary.handle.get(), id);
-    if (size < 4 || size > kMaxExifItemBytes) return {};
+    if (size > kMaxExifItemBytes) return {};
     std::vector<std::uint8_t> item(size);
     if (heif_image_handle_get_metadata(primary.handle.get(), id, item.data()).code != heif_error_Ok) return {};
-    // offset (4, big-endian) from the end of this word to the TIFF header,
-    // then whatever precedes it (usually "Exif" 00 00), then the TIFF data.
-    const std::uint32_t offset = BigEndian32(item.data());
-    if (offset > size - 4) return {};
-    const std::span<const std::uint8_t> tiff = std::span<const std::uint8_t>(item).subspan(4 + offset);
-    if (!StartsTiff(tiff)) return {};
-    return {tiff.begin(), tiff.end()};
+    return TiffFromExifBox(item);
   } catch (const HeifError&) {
     return {};
   }

@@ -22,7 +22,30 @@ struct DecoderDestroy {
   void operator()(JxlDecoder* d) const { JxlDecoderDestroy(d); }
 };
 
+using Decoder = std::unique_ptr<JxlDecoder, DecoderDestroy>;
+
+// Far more than any real EXIF block or colour profile; only a hostile box
+// length is refused.
+constexpr std::size_t kMaxMetadataBytes = std::size_t{16} << 20;
+
 [[noreturn]] void Fail(const char* why) { throw JxlError(std::string("JPEG XL: ") + why); }
+
+// A decoder over the whole of `bytes` reporting `events`; null when libjxl
+// will not start.
+Decoder StartDecoder(std::span<const std::uint8_t> bytes, int events) {
+  Decoder decoder(JxlDecoderCreate(nullptr));
+  if (!decoder) throw std::bad_alloc();
+  if (JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS ||
+      JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
+    return nullptr;
+  JxlDecoderCloseInput(decoder.get());
+  return decoder;
+}
+
+bool IsSrgb(const JxlColorEncoding& c) {
+  return c.color_space == JXL_COLOR_SPACE_RGB && c.white_point == JXL_WHITE_POINT_D65 &&
+         c.primaries == JXL_PRIMARIES_SRGB && c.transfer_function == JXL_TRANSFER_FUNCTION_SRGB;
+}
 
 // The displayed size: orientations 5 to 8 turn the picture a quarter.
 std::pair<std::uint32_t, std::uint32_t> DisplayedSize(const JxlBasicInfo& info) {
@@ -78,15 +101,9 @@ bool LooksLikeJxl(std::span<const std::uint8_t> bytes) {
 }
 
 Bitmap DecodeJxl(std::span<const std::uint8_t> bytes) {
-  const std::unique_ptr<JxlDecoder, DecoderDestroy> owner(JxlDecoderCreate(nullptr));
+  const Decoder owner = StartDecoder(bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
   JxlDecoder* decoder = owner.get();
-  if (!decoder) throw std::bad_alloc();
-  if (JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
-          JXL_DEC_SUCCESS ||
-      JxlDecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS ||
-      JxlDecoderSetInput(decoder, bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
-    Fail("cannot start");
-  JxlDecoderCloseInput(decoder);
+  if (!decoder || JxlDecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS) Fail("cannot start");
 
   JxlBasicInfo info{};
   std::optional<Bitmap> out;
@@ -113,6 +130,74 @@ Bitmap DecodeJxl(std::span<const std::uint8_t> bytes) {
         Fail("no frame");
       default:
         Fail("damaged data");
+    }
+  }
+}
+
+std::vector<std::uint8_t> ReadJxlExif(std::span<const std::uint8_t> bytes) {
+  const Decoder owner = StartDecoder(bytes, JXL_DEC_BOX);
+  JxlDecoder* decoder = owner.get();
+  if (!decoder || JxlDecoderSetDecompressBoxes(decoder, JXL_TRUE) != JXL_DEC_SUCCESS) return {};
+  std::vector<std::uint8_t> box;
+  bool in_exif = false;
+  for (;;) {
+    const JxlDecoderStatus status = JxlDecoderProcessInput(decoder);
+    if (in_exif && (status == JXL_DEC_BOX || status == JXL_DEC_SUCCESS)) {
+      // The box is whole once the decoder has moved past it.
+      box.resize(box.size() - JxlDecoderReleaseBoxBuffer(decoder));
+      return TiffFromExifBox(box);
+    }
+    switch (status) {
+      case JXL_DEC_BOX: {
+        JxlBoxType type{};
+        if (JxlDecoderGetBoxType(decoder, type, JXL_TRUE) != JXL_DEC_SUCCESS) return {};
+        if (std::memcmp(type, "Exif", 4) != 0) break;
+        in_exif = true;
+        box.resize(4096);
+        if (JxlDecoderSetBoxBuffer(decoder, box.data(), box.size()) != JXL_DEC_SUCCESS) return {};
+        break;
+      }
+      case JXL_DEC_BOX_NEED_MORE_OUTPUT: {
+        const std::size_t used = box.size() - JxlDecoderReleaseBoxBuffer(decoder);
+        if (box.size() >= kMaxMetadataBytes) return {};
+        box.resize(box.size() * 2);
+        if (JxlDecoderSetBoxBuffer(decoder, box.data() + used, box.size() - used) != JXL_DEC_SUCCESS) return {};
+        break;
+      }
+      default:
+        return {};  // no Exif box, or the file ends inside it
+    }
+  }
+}
+
+std::vector<std::uint8_t> ReadJxlIccProfile(std::span<const std::uint8_t> bytes) {
+  const Decoder owner = StartDecoder(bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING);
+  JxlDecoder* decoder = owner.get();
+  if (!decoder) return {};
+  JxlBasicInfo info{};
+  for (;;) {
+    switch (JxlDecoderProcessInput(decoder)) {
+      case JXL_DEC_BASIC_INFO:
+        if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS) return {};
+        if (!info.uses_original_profile) return {};  // DecodeJxl gives sRGB
+        break;
+      case JXL_DEC_COLOR_ENCODING: {
+        constexpr JxlColorProfileTarget kStored = JXL_COLOR_PROFILE_TARGET_ORIGINAL;
+        JxlColorEncoding encoding{};
+        if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, kStored, &encoding) == JXL_DEC_SUCCESS &&
+            IsSrgb(encoding))
+          return {};
+        std::size_t size = 0;
+        if (JxlDecoderGetICCProfileSize(decoder, nullptr, kStored, &size) != JXL_DEC_SUCCESS || size == 0 ||
+            size > kMaxMetadataBytes)
+          return {};
+        std::vector<std::uint8_t> profile(size);
+        if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, kStored, profile.data(), size) != JXL_DEC_SUCCESS)
+          return {};
+        return profile;
+      }
+      default:
+        return {};
     }
   }
 }

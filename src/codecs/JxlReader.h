@@ -4,6 +4,7 @@
 // path.
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/Bitmap.h"
 #include "platform/Exception.h"
@@ -23,5 +24,14 @@ bool LooksLikeJxl(std::span<const std::uint8_t> bytes);
 // the pixel limit before any frame is decoded. Throws JxlError or
 // BitmapTooLarge.
 platform::Bitmap DecodeJxl(std::span<const std::uint8_t> bytes);
+
+// The TIFF data of the "Exif" box (Brotli-compressed or not), as for a HEIF;
+// empty when there is none or it is damaged.
+std::vector<std::uint8_t> ReadJxlExif(std::span<const std::uint8_t> bytes);
+
+// The colour profile the decoded pixels are in: the stored one for an image
+// kept in its own colour space (lossless), as ICC. Empty for sRGB, for lossy
+// images (decoded to sRGB) and when the header is damaged.
+std::vector<std::uint8_t> ReadJxlIccProfile(std::span<const std::uint8_t> bytes);
 
 }  // namespace plendo::codecs

@@ -39,4 +39,16 @@ void Unpremultiply(platform::Bitmap& bgra) {
   }
 }
 
+std::vector<std::uint8_t> TiffFromExifBox(std::span<const std::uint8_t> box) {
+  if (box.size() < 4) return {};
+  const std::uint32_t offset =
+      (std::uint32_t{box[0]} << 24) | (std::uint32_t{box[1]} << 16) | (std::uint32_t{box[2]} << 8) | box[3];
+  if (offset > box.size() - 4) return {};
+  const std::span<const std::uint8_t> tiff = box.subspan(4 + offset);
+  const bool starts_tiff = tiff.size() >= 8 && ((tiff[0] == 'I' && tiff[1] == 'I' && tiff[2] == 42 && tiff[3] == 0) ||
+                                                (tiff[0] == 'M' && tiff[1] == 'M' && tiff[2] == 0 && tiff[3] == 42));
+  if (!starts_tiff) return {};
+  return {tiff.begin(), tiff.end()};
+}
+
 }  // namespace plendo::codecs

@@ -1,7 +1,10 @@
 #pragma once
 // Rows as the photo libraries (libheif, libwebp, libjxl) hand them out, into
-// the bitmap's blue-green-red order. Shared by their three readers.
+// the bitmap's blue-green-red order, and the EXIF box layout HEIF and JPEG XL
+// share. Used by their three readers.
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "platform/Bitmap.h"
 
@@ -19,5 +22,11 @@ void StoreDeepRgbRow(const std::uint8_t* rgb16, int channels, int width, int bit
 // Premultiplied Bgra32 to straight alpha, in place (a pixel of alpha 0
 // becomes transparent black).
 void Unpremultiply(platform::Bitmap& bgra);
+
+// HEIF's EXIF item and JPEG XL's "Exif" box hold a 4-byte big-endian offset
+// from the end of that word to the TIFF header, whatever precedes the header
+// (usually "Exif" 00 00), then the TIFF data. That data, or empty when the
+// offset points outside the box or not at a TIFF header.
+std::vector<std::uint8_t> TiffFromExifBox(std::span<const std::uint8_t> box);
 
 }  // namespace plendo::codecs

@@ -93,8 +93,8 @@ bool SideFitsJpeg(double side) { return side <= kMaxJpegSide + 0.5; }
 
 // A source turned by its EXIF Orientation looks upright in viewers; an
 // output without its EXIF gets a block with that one tag, so it does too.
-// (A WebP keeps the tag in its own EXIF chunk; a HEIF's pixels come out
-// turned already, so its block says 1.)
+// (A WebP keeps the tag in its own EXIF chunk; HEIF and JPEG XL pixels come
+// out turned already, so their block says 1.)
 void KeepUpright(std::span<const std::uint8_t> source, std::vector<std::uint8_t>& jpeg) {
   const std::vector<std::uint8_t> container = imaging::ContainerExifAsJpeg(source);
   const int orientation = exif::ReadJpegOrientation(container.empty() ? source : std::span(container));
@@ -119,8 +119,8 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
   const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
   exif::TExifInfo exif;
   if (p_.settings.ExifCopy) {
-    // HEIF and WebP keep EXIF in a box or chunk of their own; handed over as
-    // a JPEG's APP1 segment, it is carried exactly as a JPEG source's.
+    // HEIF, JPEG XL and WebP keep EXIF in a box or chunk of their own; handed
+    // over as a JPEG's APP1 segment, it is carried exactly as a JPEG source's.
     const std::vector<std::uint8_t> container_exif = imaging::ContainerExifAsJpeg(bytes);
     PrepareExif(exif, source, container_exif.empty() ? std::span<const std::uint8_t>(bytes) : container_exif, result);
   }

@@ -11,7 +11,7 @@ namespace plendo::imaging {
 
 // The profile exactly as embedded: a JPEG's APP2 "ICC_PROFILE" chunks joined
 // in their order, a PNG's iCCP chunk inflated, a TIFF's tag 34675, a HEIF's
-// colour box or a WebP's ICCP chunk. Empty when
+// colour box, a WebP's ICCP chunk or a JPEG XL's own profile. Empty when
 // the source has none, or when it cannot be read whole (a chunk missing, a
 // bad stream): half a profile is worse than none.
 std::vector<std::uint8_t> ReadIccProfile(std::span<const std::uint8_t> bytes);

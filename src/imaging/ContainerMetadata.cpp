@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "codecs/HeifReader.h"
+#include "codecs/JxlReader.h"
 #include "codecs/WebpReader.h"
 #include "imaging/ImageFormat.h"
 
@@ -76,6 +77,10 @@ std::vector<std::uint8_t> ContainerExifAsJpeg(std::span<const std::uint8_t> sour
       tiff = codecs::ReadHeifExif(source);
       SetOrientationUpright(tiff);
       break;
+    case ImageFormat::Jxl:
+      tiff = codecs::ReadJxlExif(source);
+      SetOrientationUpright(tiff);
+      break;
     case ImageFormat::Webp: tiff = codecs::ReadWebpExif(source); break;
     default: return {};
   }
@@ -87,6 +92,7 @@ std::vector<std::uint8_t> ContainerIccProfile(std::span<const std::uint8_t> sour
   switch (DetectFormat(source)) {
     case ImageFormat::Heif: return codecs::ReadHeifIccProfile(source);
     case ImageFormat::Webp: return codecs::ReadWebpIccProfile(source);
+    case ImageFormat::Jxl: return codecs::ReadJxlIccProfile(source);
     default: return {};
   }
 }

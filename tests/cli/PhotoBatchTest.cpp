@@ -87,14 +87,18 @@ TEST_F(PhotoBatch, EveryFormatComesOutUprightAndADamagedFileDoesNotStopTheBatch)
   for (const int channel : clear.Pixel(0, 24)) EXPECT_GT(channel, 235);
 }
 
-// A HEIF's container has already turned the pixels, so its block says 1; a
+// HEIF and JPEG XL pixels come out turned already, so their block says 1; a
 // WebP's pixels are as stored, so its block keeps what it said, as a JPEG's.
 TEST_F(PhotoBatch, ExifIsCarriedWithTheArtistMarkedAndATrueOrientation) {
   if (RunCommand("command -v exiftool").empty()) GTEST_SKIP() << "exiftool is not installed";
-  ASSERT_EQ(Run({Photo("heic_exif.heic", "phone.heic"), Photo("webp_exif.webp", "web.webp")}, {"--exif"}), kExitOk)
+  ASSERT_EQ(Run({Photo("heic_exif.heic", "phone.heic"), Photo("webp_exif.webp", "web.webp"),
+                 Photo("jxl_exif.jxl", "camera.jxl")},
+                {"--exif"}),
+            kExitOk)
       << stderr_.str();
 
-  const std::pair<const char*, const char*> outputs[] = {{"phone_v80.jpg", "1"}, {"web_w80.jpg", "6"}};
+  const std::pair<const char*, const char*> outputs[] = {
+      {"phone_v80.jpg", "1"}, {"web_w80.jpg", "6"}, {"camera_v80.jpg", "1"}};
   for (const auto& [name, orientation] : outputs) {
     const std::string quoted = std::string("'").append((out / name).string()).append("'");
     std::istringstream values(RunCommand("exiftool -s -s -s -n -Artist -Make -Orientation -ThumbnailLength " + quoted));

@@ -141,10 +141,11 @@ TEST_F(EngineTest, SrgbConversionChangesColoursAndEmbedsNoProfile) {
   EXPECT_GT(after.g, before.g + 20);
 }
 
-// HEIF and WebP keep their profile and EXIF in boxes and chunks of their own.
+// HEIF, JPEG XL and WebP keep their profile and EXIF in boxes and chunks of
+// their own; a lossy JPEG XL is decoded to sRGB and carries no profile.
 TEST_F(EngineTest, PhotoFormatsKeepTheirProfileAndOrientation) {
   const fs::path photos = PLENDO_PHOTOS;
-  for (const char* name : {"webp_exif.webp", "heic_icc.heic"}) Convert(photos / name);
+  for (const char* name : {"webp_exif.webp", "heic_icc.heic", "jxl_exif.jxl", "jxl_lossy.jxl"}) Convert(photos / name);
 
   const Bytes webp = test::ReadBytes(out / "webp_exif_w64.jpg");
   EXPECT_EQ(exif::ReadJpegOrientation(webp), 6);
@@ -152,6 +153,9 @@ TEST_F(EngineTest, PhotoFormatsKeepTheirProfileAndOrientation) {
   const Bytes heic = imaging::ReadIccProfile(test::ReadBytes(out / "heic_icc_w64.jpg"));
   EXPECT_FALSE(heic.empty());
   EXPECT_EQ(heic, imaging::ReadIccProfile(test::ReadBytes(photos / "heic_icc.heic")));
+  EXPECT_EQ(imaging::ReadIccProfile(test::ReadBytes(out / "jxl_exif_v64.jpg")),
+            test::ReadBytes(photos / "../data/gif-ancell-suite/sRGB.icc"));
+  EXPECT_TRUE(imaging::ReadIccProfile(test::ReadBytes(out / "jxl_lossy_w64.jpg")).empty());
 }
 
 class UprightWithoutExif : public EngineTest, public ::testing::WithParamInterface<int> {};

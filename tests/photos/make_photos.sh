@@ -69,3 +69,9 @@ cjxl source_colour.png jxl_lossy.jxl -d 1 --quiet && djxl jxl_lossy.jxl jxl_loss
 cjxl source_deep.png jxl_deep.jxl -d 1 --quiet && djxl jxl_deep.jxl jxl_deep.ref.png --quiet
 cjxl source_alpha.png jxl_alpha.jxl -d 0 --quiet
 cjxl source_grey.png jxl_grey.jxl -d 0 --quiet
+# Lossless in its own profile, turned by the codestream (cjxl takes the
+# PNG's Orientation) and with the phone's EXIF in a box.
+cp "$WORK/icc.png" "$WORK/turned.png"
+exiftool -q -overwrite_original -Orientation#=6 "$WORK/turned.png"
+cjxl "$WORK/turned.png" jxl_exif.jxl -d 0 --quiet
+exiftool "${EXIF[@]}" jxl_exif.jxl
