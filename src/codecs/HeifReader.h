@@ -7,6 +7,7 @@
 // a hint for viewers as a JPEG's EXIF Orientation is. Embedded thumbnails are
 // never used.
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -39,5 +40,16 @@ std::vector<std::uint8_t> ReadHeifExif(std::span<const std::uint8_t> bytes);
 // unrestricted ICC colour box). Empty when there is none; an nclx colour box
 // (coded primaries and transfer) is not turned into a profile here.
 std::vector<std::uint8_t> ReadHeifIccProfile(std::span<const std::uint8_t> bytes);
+
+// The colour an nclx colour box codes: the chromaticities of the primaries
+// and white point (x, y), and the transfer characteristics as their ITU-T
+// H.273 number (13 is sRGB's curve, 16 PQ, 18 HLG).
+struct CodedColour {
+  double red_x, red_y, green_x, green_y, blue_x, blue_y, white_x, white_y;
+  int transfer;
+};
+
+// The primary image's nclx colour box, when it has one and no ICC profile.
+std::optional<CodedColour> ReadHeifCodedColour(std::span<const std::uint8_t> bytes);
 
 }  // namespace plendo::codecs

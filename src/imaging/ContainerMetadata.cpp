@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "codecs/HeifReader.h"
 #include "codecs/JxlReader.h"
 #include "codecs/WebpReader.h"
+#include "imaging/CodedColourProfile.h"
 #include "imaging/ImageFormat.h"
 
 namespace plendo::imaging {
@@ -90,7 +92,13 @@ std::vector<std::uint8_t> ContainerExifAsJpeg(std::span<const std::uint8_t> sour
 
 std::vector<std::uint8_t> ContainerIccProfile(std::span<const std::uint8_t> source) {
   switch (DetectFormat(source)) {
-    case ImageFormat::Heif: return codecs::ReadHeifIccProfile(source);
+    case ImageFormat::Heif: {
+      std::vector<std::uint8_t> profile = codecs::ReadHeifIccProfile(source);
+      if (profile.empty())
+        if (const std::optional<codecs::CodedColour> coded = codecs::ReadHeifCodedColour(source))
+          profile = ProfileForCodedColour(*coded);
+      return profile;
+    }
     case ImageFormat::Webp: return codecs::ReadWebpIccProfile(source);
     case ImageFormat::Jxl: return codecs::ReadJxlIccProfile(source);
     default: return {};

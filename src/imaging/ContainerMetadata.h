@@ -18,8 +18,9 @@ namespace plendo::imaging {
 std::vector<std::uint8_t> ContainerExifAsJpeg(std::span<const std::uint8_t> source);
 
 // The ICC profile of a HEIF, JPEG XL or WebP source exactly as stored (for
-// JPEG XL, only when its pixels are decoded in it); empty for any other
-// source or when there is none (a HEIF's nclx colour box is not one).
+// JPEG XL, only when its pixels are decoded in it), or for a HEIF without
+// one, a profile made from its nclx colour box when that is not sRGB. Empty
+// for any other source or when there is none.
 std::vector<std::uint8_t> ContainerIccProfile(std::span<const std::uint8_t> source);
 
 }  // namespace plendo::imaging

@@ -158,6 +158,26 @@ TEST_F(EngineTest, PhotoFormatsKeepTheirProfileAndOrientation) {
   EXPECT_TRUE(imaging::ReadIccProfile(test::ReadBytes(out / "jxl_lossy_w64.jpg")).empty());
 }
 
+// An AVIF coded as Display P3 by its nclx box gets a profile saying so, and
+// --srgb turns its colours into sRGB's; one coded as sRGB needs none.
+TEST_F(EngineTest, CodedHeifColoursBecomeAProfile) {
+  const fs::path photos = PLENDO_PHOTOS;
+  for (const char* name : {"avif_p3.avif", "avif_colour.avif"}) Convert(photos / name);
+  const Bytes kept = test::ReadBytes(out / "avif_p3_w64.jpg");
+  settings.ToSrgb = true;
+  Convert(photos / "avif_p3.avif");
+
+  EXPECT_TRUE(imaging::ReadIccProfile(test::ReadBytes(out / "avif_colour_w64.jpg")).empty());
+  ASSERT_TRUE(imaging::DescribesRgb(imaging::ReadIccProfile(kept)));
+  test::WriteBytes(in / "kept.jpg", kept);
+  const platform::Rgba p3 = imaging::TGPBitmap(in / "kept.jpg").Pixels().PixelAt(32, 20);
+  const platform::Rgba srgb = imaging::TGPBitmap(out / "avif_p3_w64.jpg").Pixels().PixelAt(32, 20);
+  EXPECT_GT(srgb.r, p3.r + 8);  // P3's red is redder than sRGB's
+  EXPECT_LT(srgb.g, p3.g - 3);
+  if (!test::HaveExiftool()) GTEST_SKIP() << "exiftool is not installed";
+  EXPECT_EQ(test::RunCommand("exiftool -s -s -s -ProfileDescription " + (in / "kept.jpg").string()), "Display P3\n");
+}
+
 class UprightWithoutExif : public EngineTest, public ::testing::WithParamInterface<int> {};
 
 // Copy off: a block with nothing but the Orientation, which our reader and

@@ -54,6 +54,9 @@ avif source_colour.png avif_colour.avif --min 10 --max 30
 avif source_grey.png avif_grey.avif --min 10 --max 30 -y 400
 avif source_alpha.png avif_alpha.avif --min 10 --max 30
 avif source_deep.png avif_10bit.avif --min 10 --max 30 -d 10
+# One flat colour coded as Display P3 by an nclx box, with no ICC profile.
+convert -size 24x16 xc:'rgb(200,100,100)' -strip PNG24:"$WORK/flat.png"
+avifenc -s 6 --min 0 --max 0 -y 444 --cicp 12/13/6 "$WORK/flat.png" avif_p3.avif >/dev/null 2>&1
 
 # ---- WebP
 cwebp -quiet -q 80 source_colour.png -o webp_lossy.webp && dwebp -quiet webp_lossy.webp -o webp_lossy.ref.png
