@@ -179,9 +179,11 @@ std::optional<CodedColour> ReadHeifCodedColour(std::span<const std::uint8_t> byt
     const PrimaryImage primary = OpenPrimary(bytes);
     if (heif_image_handle_get_color_profile_type(primary.handle.get()) != heif_color_profile_type_nclx) return {};
     heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(primary.handle.get(), &nclx).code != heif_error_Ok || !nclx) return {};
+    // Filled in even when the call fails on primaries it does not know.
+    const heif_error error = heif_image_handle_get_nclx_color_profile(primary.handle.get(), &nclx);
     const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owner(
         nclx, heif_nclx_color_profile_free);
+    if (error.code != heif_error_Ok || !nclx) return {};
     // libheif fills in the chromaticities its primaries number stands for.
     return CodedColour{nclx->color_primary_red_x,   nclx->color_primary_red_y,   nclx->color_primary_green_x,
                        nclx->color_primary_green_y, nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
