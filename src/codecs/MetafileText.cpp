@@ -16,6 +16,11 @@ namespace {
 constexpr std::uint32_t kTaUpdateCp = 1, kTaRight = 2, kTaCenter = 6, kTaBottom = 8, kTaBaseline = 24;
 constexpr std::uint32_t kEtoOpaque = 2, kEtoClipped = 4;
 
+// FreeType refuses sizes from 65536 pixels up, and a refused font puts the
+// whole drawing into cairo's error state: nothing after it would be drawn.
+// Far larger than any picture's letters, so only damaged records meet it.
+constexpr double kMaxEmPixels = 32768;
+
 void SelectFace(cairo_t* cr, const std::string& family, const Font& font, double em) {
   cairo_select_font_face(cr, family.c_str(), font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                          font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
@@ -132,7 +137,7 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& given, const st
 
   std::vector<std::string> faces{FamilyFor(font)};
   SelectFace(cr, faces[0], font, 1);
-  const double em = std::clamp(FontEm(cr, scale_y), 0.0, 1.0e5);
+  const double em = std::clamp(FontEm(cr, scale_y), 0.0, kMaxEmPixels);
   if (em < 0.05) {
     canvas_.EndDraw();
     return;

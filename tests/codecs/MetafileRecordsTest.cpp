@@ -95,6 +95,17 @@ platform::Bitmap Text(const std::u16string& face, const std::u16string& text, bo
   return test::DrawOnWhite(e.Finish(), 120, 60);
 }
 
+// FreeType refuses sizes from 65536 pixels up, and cairo then draws nothing
+// more: the huge letter is drawn smaller and the red box after it shows.
+TEST(MetafileText, AHugeFontLeavesTheRestOfThePictureDrawn) {
+  EmfBuilder e(100, 50);
+  e.Add(18, {1}).Font(u"DejaVu Serif", 100000).Text(0, 0, u"A");
+  e.Add(39, {3, 0, kRed, 0}).Add(37, {3}).Add(43, {50, 10, 90, 40});
+  const platform::Rgba inside = test::DrawOnWhite(e.Finish(), 100, 50).PixelAt(70, 25);
+  EXPECT_GT(inside.r, 200);
+  EXPECT_LT(inside.g, 50);
+}
+
 // U+10FFFD is in no font: it draws the chosen font's box.
 const std::u16string kNowhere = u"\U0010FFFD";
 
