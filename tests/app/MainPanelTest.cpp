@@ -9,6 +9,7 @@
 #include "PanelFixture.h"
 #include "controls/TStatusLED.h"
 #include "settings/SettingsStore.h"
+#include "support/TestNames.h"
 
 namespace plendo::test {
 namespace {
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Sequences, SizeBoxTyping,
                                            TypingCase{"12", "120", "0", true},
                                            TypingCase{"409", "4096", "6", true},
                                            TypingCase{"4096", "4096", "", true},
-                                           TypingCase{"351", "351", "", false}));
+                                           TypingCase{"351", "351", "", false}), test::PrintedNameAndIndex());
 
 TEST_F(MainPanelTest, BackspaceRemovesTheHighlightedPartThenCharacters) {
   OpenReady();
@@ -171,6 +172,7 @@ TEST_F(MainPanelTest, ValidSizeWithoutFolderEndsOnTheFolderMessage) {
 struct LampRow {
   bool exif;
   int read, readLamp, write, writeLamp;
+  friend void PrintTo(const LampRow& r, std::ostream* os) { *os << (r.exif ? "exif" : "no exif"); }
 };
 
 class LampRowTest : public MainPanelTest, public ::testing::WithParamInterface<LampRow> {};
@@ -199,7 +201,7 @@ TEST_P(LampRowTest, PositionsFollowExifCopy) {
 
 INSTANTIATE_TEST_SUITE_P(ExifCopy, LampRowTest,
                          ::testing::Values(LampRow{true, 9, 17, 79, 88},
-                                           LampRow{false, 17, 28, 67, 81}));
+                                           LampRow{false, 17, 28, 67, 81}), test::PrintedNameAndIndex());
 
 TEST_F(MainPanelTest, ButtonsDuringABatchWithoutXQTDisp) {
   app::TMFORM& f = OpenReady();
@@ -263,6 +265,7 @@ TEST_F(MainPanelTest, ButtonsDuringABatchWithXQTDispKeepTheirLook) {
 struct OpacityCase {
   int type;
   double active, inactive;
+  friend void PrintTo(const OpacityCase& c, std::ostream* os) { *os << "type " << c.type; }
 };
 
 class TransparencyTest : public MainPanelTest, public ::testing::WithParamInterface<OpacityCase> {};
@@ -280,7 +283,7 @@ TEST_P(TransparencyTest, OpacityFollowsActivation) {
 INSTANTIATE_TEST_SUITE_P(Modes, TransparencyTest,
                          ::testing::Values(OpacityCase{0, 1.0, 1.0},
                                            OpacityCase{1, 1.0, 180 / 255.0},
-                                           OpacityCase{2, 180 / 255.0, 180 / 255.0}));
+                                           OpacityCase{2, 180 / 255.0, 180 / 255.0}), test::PrintedNameAndIndex());
 
 TEST_F(MainPanelTest, OpacityUsesTheLowByteButNeverVanishes) {
   WriteEnv("[Option]\nAlphaBlendType=2\nAlphaBlendValue=356\n");  // low byte 100

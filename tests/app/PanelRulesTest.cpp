@@ -7,6 +7,7 @@
 #include "app/PathShortening.h"
 #include "app/SizeBoxRules.h"
 #include "settings/SizeList.h"
+#include "support/TestNames.h"
 
 namespace plendo::app {
 namespace {
@@ -53,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShortenCase{kLinux, 3, "resized", {}},
         ShortenCase{"/写真/二〇二〇/出力 先", 20, "/.../出力 先", {}},
         ShortenCase{"/", 220, "/", {}},
-        ShortenCase{"relative", 0, "relative", {}}));
+        ShortenCase{"relative", 0, "relative", {}}), test::PrintedNameAndIndex());
 
 TEST(ShortenPathRulesTest, FolderBeginningWithADotIsCutWhole) {
   std::vector<std::string> shown;

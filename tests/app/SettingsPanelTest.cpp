@@ -13,6 +13,7 @@
 #include "controls/TNumEdit.h"
 #include "controls/TStatusLED.h"
 #include "platform/IniFile.h"
+#include "support/TestNames.h"
 
 namespace plendo::test {
 namespace {
@@ -56,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeEditCase{"ここに数値入力", false, false, ""},
                       SizeEditCase{"", false, false, ""},
                       SizeEditCase{"99999999999", false, false, ""},
-                      SizeEditCase{"2147483647", true, false, "2147483647"}));
+                      SizeEditCase{"2147483647", true, false, "2147483647"}), test::PrintedNameAndIndex());
 
 TEST(SettingsPanelPosition, BesideTheMainPanelUnlessOffScreen) {
   const QRect screen(0, 0, 1024, 768);
@@ -288,7 +289,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   EXPECT_EQ(SizeText(), "130");
 }
 
-INSTANTIATE_TEST_SUITE_P(Close, ConfirmOrCancelTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Close, ConfirmOrCancelTest, ::testing::Bool(), test::PrintedName());
 
 TEST_F(SettingsPanelTest, ConfirmKeepsAStoredIndexNoButtonShows) {
   app::TCFORM& p = OpenPanel("XQTExt=9\n[Option]\nGamma=7\nSharpNess=-3\nJPEGExt=6\nAlphaBlendType=4\n");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/BatchOptions.h"
+#include "support/TestNames.h"
 
 namespace plendo::cli {
 namespace {
@@ -70,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--ext", "png", "a.jpg"},
                       std::vector<std::string>{"--type", "svg", "a.jpg"},
                       std::vector<std::string>{"--progressive=yes", "a.jpg"},
-                      std::vector<std::string>{"--out=", "a.jpg"}));
+                      std::vector<std::string>{"--out=", "a.jpg"}), test::PrintedNameAndIndex());
 
 TEST(BatchOptions, NeedsASizeAndADestinationFromSomewhere) {
   EXPECT_THROW(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--out", "/o", "a.jpg"})), UsageError);

@@ -6,6 +6,7 @@
 
 #include "MetafileFiles.h"
 #include "codecs/ByteReader.h"
+#include "support/TestNames.h"
 
 namespace plendo::codecs {
 namespace {
@@ -57,7 +58,8 @@ TEST_P(MetafileDamage, RandomDamageEndsCleanly) {
 INSTANTIATE_TEST_SUITE_P(Files, MetafileDamage,
                          ::testing::Values("pillow/drawing.emf", "pillow/drawing.wmf", "poi/slideshow/wrench.emf",
                                            "twelvemonkeys/test.wmf", "libemf2svg/emf/test-013.emf",
-                                           "libemf2svg/libuemf/test_libuemf_ref.wmf"));
+                                           "libemf2svg/libuemf/test_libuemf_ref.wmf"),
+                         test::PrintedName());
 
 // A record claiming more than the file holds, a bitmap header with a huge
 // width: both stop or skip without taking memory for them.

@@ -1,11 +1,12 @@
-// Records the files of others do not hold, written here: flood fills, text
-// whose characters the chosen font lacks, Symbol-encoded text.
+// Records the files of others do not hold, written here: flood fills, huge
+// text, Symbol-encoded text.
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "MetafileBuilder.h"
 #include "MetafileFiles.h"
+#include "support/TestNames.h"
 
 namespace plendo::codecs {
 namespace {
@@ -49,6 +50,9 @@ test::Bytes Ellipse(bool wmf, std::optional<std::uint32_t> inside, Pour pour) {
 struct FloodCase {
   bool wmf;
   Pour pour;
+  friend void PrintTo(const FloodCase& c, std::ostream* os) {
+    *os << (c.wmf ? "wmf " : "emf ") << (c.pour == Pour::Border ? "border" : "surface");
+  }
 };
 
 class MetafileFlood : public ::testing::TestWithParam<FloodCase> {};
@@ -67,7 +71,8 @@ TEST_P(MetafileFlood, FillsTheShapeAsItsBrushWould) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, MetafileFlood,
                          ::testing::Values(FloodCase{false, Pour::Border}, FloodCase{false, Pour::Surface},
-                                           FloodCase{true, Pour::Border}, FloodCase{true, Pour::Surface}));
+                                           FloodCase{true, Pour::Border}, FloodCase{true, Pour::Surface}),
+                         test::PrintedName());
 
 // Larger than a tile: the fill spreads over the whole picture all the same.
 TEST(MetafileFlood, SpreadsOverALargePicture) {
@@ -105,28 +110,6 @@ TEST(MetafileText, AHugeFontLeavesTheRestOfThePictureDrawn) {
   EXPECT_GT(inside.r, 200);
   EXPECT_LT(inside.g, 50);
 }
-
-// U+10FFFD is in no font: it draws the chosen font's box.
-const std::u16string kNowhere = u"\U0010FFFD";
-
-struct Fallback {
-  const char16_t* face;
-  const char16_t* text;  // in another installed font only
-};
-
-class MetafileFallback : public ::testing::TestWithParam<Fallback> {};
-
-TEST_P(MetafileFallback, ACharacterTheFontLacksComesFromAFontThatHasIt) {
-  const Fallback& f = GetParam();
-  const platform::Bitmap box = Text(f.face, kNowhere);
-  ASSERT_GT(test::NonWhitePixels(box), 0u);
-  EXPECT_GT(test::MeanDifference(Text(f.face, f.text), box), 2.0);
-}
-
-// A chess king only the DejaVu fonts have, in a Japanese face; a Han
-// character only the IPA fonts have, in a Latin face.
-INSTANTIATE_TEST_SUITE_P(InstalledFonts, MetafileFallback,
-                         ::testing::Values(Fallback{u"ＭＳ ゴシック", u"\u2654"}, Fallback{u"Arial", u"\u6CD5"}));
 
 // The Symbol font's 0x61 is alpha and 0xD6 the square root, as bytes and
 // as the private-use characters wide text carries them as.

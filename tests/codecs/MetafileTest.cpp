@@ -4,6 +4,7 @@
 
 #include "MetafileFiles.h"
 #include "imaging/PngDecoder.h"
+#include "support/TestNames.h"
 
 namespace plendo::codecs {
 namespace {
@@ -15,6 +16,7 @@ struct Reference {
   const char* png;
   int width, height;
   double tolerance;  // mean difference per channel
+  friend void PrintTo(const Reference& r, std::ostream* os) { *os << r.png; }
 };
 
 class MetafileReference : public ::testing::TestWithParam<Reference> {};
@@ -38,12 +40,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Reference{"pillow/drawing.emf", "pillow/drawing_emf_ref.png", 1625, 1625, 0.25},
                       Reference{"pillow/drawing.emf", "pillow/drawing_emf_ref_72_144.png", 82, 164, 3.7},
                       Reference{"pillow/drawing.wmf", "pillow/drawing_wmf_ref.png", 82, 82, 3.6},
-                      Reference{"pillow/drawing.wmf", "pillow/drawing_wmf_ref_144.png", 164, 164, 2.0}));
+                      Reference{"pillow/drawing.wmf", "pillow/drawing_wmf_ref_144.png", 164, 164, 2.0}),
+    test::PrintedName());
 
 struct RealFile {
   const char* file;
   int width, height;  // natural size at 96 dpi
   bool blank_on_white = false;
+  friend void PrintTo(const RealFile& r, std::ostream* os) { *os << r.file; }
 };
 
 class MetafileRealFile : public ::testing::TestWithParam<RealFile> {};
@@ -96,12 +100,14 @@ INSTANTIATE_TEST_SUITE_P(
         RealFile{"poi/slideshow/wrench.emf", 224, 136}, RealFile{"poi/spreadsheet/63327.emf", 42, 51},
         RealFile{"poi/spreadsheet/SimpleEMF_mac.emf", 792, 1121},
         RealFile{"poi/spreadsheet/SimpleEMF_windows.emf", 82, 61},
-        RealFile{"poi/xmldsign/jack-sign.emf", 272, 106}, RealFile{"twelvemonkeys/test.wmf", 133, 107}));
+        RealFile{"poi/xmldsign/jack-sign.emf", 272, 106}, RealFile{"twelvemonkeys/test.wmf", 133, 107}),
+    test::PrintedName());
 
 struct Spot {
   const char* file;
   double x, y;  // fraction of the natural size
   platform::Rgba colour;
+  friend void PrintTo(const Spot& s, std::ostream* os) { *os << s.file; }
 };
 
 class MetafileSpot : public ::testing::TestWithParam<Spot> {};
@@ -129,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(Folder, MetafileSpot,
                                            Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.652, 0.544, {139, 0, 0, 255}},
                                            Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.413, 0.472, {255, 0, 255, 255}},
                                            Spot{"libemf2svg/libuemf/test_libuemf_ref.wmf", 0.2313, 0.7056, {116, 255, 255, 255}},
-                                           Spot{"libemf2svg/emf-ea/EA-test-file-001.emf", 0.4886, 0.0692, {0, 0, 0, 255}}));
+                                           Spot{"libemf2svg/emf-ea/EA-test-file-001.emf", 0.4886, 0.0692, {0, 0, 0, 255}}),
+                         test::PrintedNameAndIndex());
 
 TEST(MetafileMappingModes, EveryModeDrawsThePictureOfMmText) {
   const platform::Bitmap text = test::DrawOnWhite(ReadMetafile("libemf2svg/libuemf/test_mm_text_ref.emf"), 561, 397);
@@ -143,6 +150,7 @@ TEST(MetafileMappingModes, EveryModeDrawsThePictureOfMmText) {
 struct BrokenFile {
   const char* file;
   bool draws;  // false: refused with MetafileError
+  friend void PrintTo(const BrokenFile& b, std::ostream* os) { *os << b.file; }
 };
 
 class MetafileBrokenFile : public ::testing::TestWithParam<BrokenFile> {};
@@ -169,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenFile{"libemf2svg/emf-corrupted/bad_corrupted_2017-05-12-074000.emf", false},
                       BrokenFile{"poi/spreadsheet/61294.emf", false}, BrokenFile{"poi/slideshow/61338.wmf", true},
                       // EMF+ records only: never shown blank as if it had worked.
-                      BrokenFile{"libemf2svg/libuemf/test_libuemf_p_ref.emf", false}));
+                      BrokenFile{"libemf2svg/libuemf/test_libuemf_p_ref.emf", false}),
+    test::PrintedName());
 
 }  // namespace
 }  // namespace plendo::codecs

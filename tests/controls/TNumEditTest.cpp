@@ -7,6 +7,7 @@
 
 #include "controls/NumEditRules.h"
 #include "support/QtTestApp.h"
+#include "support/TestNames.h"
 
 namespace plendo::controls {
 namespace {
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{22, "12", 2, NumEditKey::Pass},   // Ctrl+V
                       KeyCase{31, "", 0, NumEditKey::Pass},
                       KeyCase{13, "12", 2, NumEditKey::NextControl},
-                      KeyCase{127, "12", 2, NumEditKey::Refuse}));
+                      KeyCase{127, "12", 2, NumEditKey::Refuse}), test::PrintedNameAndIndex());
 
 class NumEditWidgetTest : public ::testing::Test {
  protected:

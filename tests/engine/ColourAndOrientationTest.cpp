@@ -12,6 +12,7 @@
 #include "imaging/ColourProfile.h"
 #include "support/ExifBlockWriter.h"
 #include "support/TestImages.h"
+#include "support/TestNames.h"
 
 namespace plendo::engine {
 namespace {
@@ -206,7 +207,7 @@ TEST_P(UprightWithoutExif, KeepsOnlyTheOrientation) {
               std::to_string(orientation) + "\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Orientations, UprightWithoutExif, ::testing::Range(1, 9));
+INSTANTIATE_TEST_SUITE_P(Orientations, UprightWithoutExif, ::testing::Range(1, 9), test::PrintedName());
 
 }  // namespace
 }  // namespace plendo::engine

@@ -4,6 +4,7 @@
 
 #include "EngineFixture.h"
 #include "JpegProbe.h"
+#include "support/TestNames.h"
 
 namespace plendo::engine {
 namespace {
@@ -18,6 +19,7 @@ struct Case {
   const char* size_text;
   const char* output;
   int width, height;
+  friend void PrintTo(const Case& c, std::ostream* os) { *os << c.copied_as; }
 };
 
 class MetafileSource : public test::EngineTest, public ::testing::WithParamInterface<Case> {};
@@ -44,7 +46,7 @@ TEST_P(MetafileSource, BecomesAJpegOfTheTargetSize) {
 // the chosen size.
 INSTANTIATE_TEST_SUITE_P(Files, MetafileSource,
                          ::testing::Values(Case{"poi/slideshow/wrench.emf", "wrench.emf", "448", "wrench_w448.jpg", 448, 272},
-                                           Case{"poi/slideshow/santa.wmf", "santa.wmf", "388", "santa_v388.jpg", 362, 388}));
+                                           Case{"poi/slideshow/santa.wmf", "santa.wmf", "388", "santa_v388.jpg", 362, 388}), test::PrintedNameAndIndex());
 
 using MetafileRefused = test::EngineTest;
 

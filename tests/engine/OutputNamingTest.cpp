@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/OutputNaming.h"
+#include "support/TestNames.h"
 
 namespace plendo::engine {
 namespace {
@@ -9,6 +10,7 @@ struct NameCase {
   const char* path;
   const char* base;
   const char* ext;
+  friend void PrintTo(const NameCase& c, std::ostream* os) { *os << c.path; }
 };
 
 class PathPieces : public ::testing::TestWithParam<NameCase> {};
@@ -27,7 +29,8 @@ INSTANTIATE_TEST_SUITE_P(Names, PathPieces,
                                            NameCase{"/a/.hidden", "", ".hidden"},
                                            NameCase{"/a/trailing.", "trailing", "."},
                                            NameCase{"plain.png", "plain", ".png"},
-                                           NameCase{"/写真/夏 休み.jpeg", "夏 休み", ".jpeg"}));
+                                           NameCase{"/写真/夏 休み.jpeg", "夏 休み", ".jpeg"}),
+                         test::PrintedNameAndIndex());
 
 TEST(IncludeTrailingChar, AddsTheCharOnlyWhenMissing) {
   EXPECT_EQ(IncludeTrailingChar("/out", '/'), "/out/");

@@ -6,6 +6,7 @@
 
 #include "engine/SharpenFilter.h"
 #include "support/TestImages.h"
+#include "support/TestNames.h"
 
 namespace plendo::engine {
 namespace {
@@ -52,7 +53,7 @@ TEST_P(SharpenLevelTest, MatchesUnsharpMaskInTheInterior) {
     for (int x = 1; x < 29; ++x) EXPECT_NEAR(out.PixelAt(x, y).g, ramp.PixelAt(x, y).g, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SharpenLevelTest, ::testing::ValuesIn(kLevels));
+INSTANTIATE_TEST_SUITE_P(Levels, SharpenLevelTest, ::testing::ValuesIn(kLevels), test::PrintedName());
 
 TEST(SharpenFilterTest, WhitePixelOnBlack) {
   Bitmap picture = test::MakeFlat(5, 5, Rgba{0, 0, 0, 255});

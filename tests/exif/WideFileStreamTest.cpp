@@ -8,6 +8,7 @@
 #include "exif/WideFileStream.h"
 #include "support/ExifBlockWriter.h"
 #include "support/TempDir.h"
+#include "support/TestNames.h"
 
 namespace plendo::exif {
 namespace {
@@ -65,6 +66,9 @@ TEST(FileReplace, AFailedRewriteIsACreateErrorNamingTheTarget) {
 struct ModeCase {
   std::uint16_t mode;
   bool valid;
+  friend void PrintTo(const ModeCase& m, std::ostream* os) {
+    *os << "mode " << std::hex << m.mode << (m.valid ? " opens" : " refused");
+  }
 };
 
 class OpenMode : public ::testing::TestWithParam<ModeCase> {};
@@ -89,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, OpenMode,
                                            ModeCase{fmOpenRead | fmShareDenyNone, true},
                                            ModeCase{fmOpenReadWrite | fmShareExclusive, true},
                                            ModeCase{fmOpenRead | 0x0050, false}, ModeCase{0x00F2, false},
-                                           ModeCase{0x0033, false}));
+                                           ModeCase{0x0033, false}),
+                         test::PrintedName());
 
 TEST(WideFileStream, ReadsWritesSeeksAndSizesANonAsciiPath) {
   test::TempDir dir;

@@ -10,6 +10,7 @@
 #include "imaging/Graphics.h"
 #include "imaging/ResampleWeights.h"
 #include "support/TestImages.h"
+#include "support/TestNames.h"
 
 namespace plendo::imaging {
 namespace {
@@ -59,7 +60,8 @@ TEST_P(FlatStaysFlat, EveryPixelKeepsTheColour) {
 INSTANTIATE_TEST_SUITE_P(Scales, FlatStaysFlat,
                          ::testing::Values(Scale{1, 1, 7, 5}, Scale{7, 5, 1, 1}, Scale{64, 48, 64, 48},
                                            Scale{640, 480, 37, 29}, Scale{3, 2, 300, 200}, Scale{100, 3, 7, 90},
-                                           Scale{1000, 10, 3, 1}));
+                                           Scale{1000, 10, 3, 1}),
+                         test::PrintedName());
 
 TEST(DrawTest, OwnSizeReproducesTheSource) {
   const Bitmap picture = MakeGradient(53, 31);

@@ -9,6 +9,7 @@
 #include "imaging/JpegDecoder.h"
 #include "imaging/Resampler.h"
 #include "support/TestImages.h"
+#include "support/TestNames.h"
 
 namespace plendo::imaging {
 namespace {
@@ -73,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Denominators, ScaledDecodeTest,
                          ::testing::Values(ScaledDecode{1, {}, 101, 67}, ScaledDecode{2, {}, 51, 34},
                                            ScaledDecode{4, {.cmyk = true}, 26, 17},
                                            ScaledDecode{8, {.progressive = true}, 13, 9},
-                                           ScaledDecode{8, {.cmyk = true, .inverted = false}, 13, 9}));
+                                           ScaledDecode{8, {.cmyk = true, .inverted = false}, 13, 9}),
+                         test::PrintedNameAndIndex());
 
 TEST(JpegScaleTest, BadHeaderAndBadDenominatorAreRefused) {
   const Bytes text = {'h', 'e', 'l', 'l', 'o'};
@@ -87,6 +89,10 @@ struct ScaleChoice {
   int source_width, source_height;
   double target_width, target_height, headroom;
   int denominator;
+  friend void PrintTo(const ScaleChoice& c, std::ostream* os) {
+    *os << c.source_width << "x" << c.source_height << " to " << c.target_width << "x" << c.target_height
+        << " headroom " << c.headroom;
+  }
 };
 
 class ChooseJpegScaleTest : public ::testing::TestWithParam<ScaleChoice> {};
@@ -107,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ScaleChoice{6000, 4000, 750.01, 500, 1.0, 4},    // just over is not
                       ScaleChoice{4000, 6000, 500, 751, 1.0, 4},       // the other axis decides
                       ScaleChoice{100, 100, 200, 200, 1.0, 1},         // enlarging
-                      ScaleChoice{6000, 4000, 0, 1280, 1.0, 1}));      // no target
+                      ScaleChoice{6000, 4000, 0, 1280, 1.0, 1}),       // no target
+    test::PrintedName());
 
 }  // namespace
 }  // namespace plendo::imaging

@@ -6,6 +6,7 @@
 #include "settings/CommaText.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
+#include "support/TestNames.h"
 
 namespace plendo::settings {
 namespace {
@@ -256,7 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CommaCase{{"say \"hi\""}, "\"say \"\"hi\"\"\""},
                       CommaCase{{"a", "", "b"}, "a,,b"},
                       CommaCase{{""}, "\"\""},
-                      CommaCase{{}, ""}));
+                      CommaCase{{}, ""}),
+    test::PrintedNameAndIndex());
 
 TEST(CommaTextTest, UnquotedBlanksSeparateItemsToo) {
   EXPECT_EQ(FromCommaText("  640 800,  1024 ,"),
