@@ -2,7 +2,7 @@
 # make test  install, build, run every test suite
 # make asan  the tests under AddressSanitizer and UndefinedBehaviorSanitizer
 # make tsan  the suites with threads (the GIF painter) under ThreadSanitizer
-# make bench build and run the benchmarks, then compare plendo-batch with its peers
+# make bench build and run the benchmarks, then compare plendo-batch with its peers and the panel with plendo-batch
 # make fuzz  build the libFuzzer targets with clang and run each FUZZ_SECONDS on its seeds
 # make install PREFIX=...  build the programs (no tests) and install them (default /usr/local)
 # make deb   build a Debian package into this folder: apt install ./plendo_*.deb
@@ -46,6 +46,7 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	for b in build-bench/bench/*_bench; do $$b; done
 	bash bench/compare.sh build-bench/bin
+	bash bench/panel.sh build-bench/bin
 
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = bmp ico png_preview gif_preview exif ini decode_image metafile

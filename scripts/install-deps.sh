@@ -22,7 +22,7 @@ PACKAGES=(
 
 case "${1:-}" in
   "") ;;
-  --bench) PACKAGES+=(python3-pil python3-numpy libvips-tools libjpeg-turbo-progs time) ;;
+  --bench) PACKAGES+=(python3-pil python3-numpy libvips-tools libjpeg-turbo-progs time libheif-examples bc) ;;
   --fuzz) PACKAGES+=(clang) ;;
   *) echo "usage: $0 [--bench|--fuzz]" >&2; exit 2 ;;
 esac

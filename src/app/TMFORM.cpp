@@ -20,6 +20,7 @@
 #include "app/SizeBoxRules.h"
 #include "app/TCFORM.h"
 #include "app/TPanelBase.h"
+#include "app/UiThreadHost.h"
 #include "controls/TStatusLED.h"
 #include "engine/ResizeEngine.h"
 #include "platform/Beep.h"
@@ -46,7 +47,8 @@ constexpr int kMinAlpha = 50;
 
 TMFORM::TMFORM(settings::SettingsLocation location, QWidget* parent)
     : QWidget(parent), location_(std::move(location)) {
-  engine_ = std::make_unique<engine::ResizeEngine>(settings_, *this);
+  uiHost_ = std::make_unique<UiThreadHost>(*this);
+  engine_ = std::make_unique<engine::ResizeEngine>(settings_, *uiHost_);
   browseForFolder_ = [this](const std::string& prompt, const std::string& initial,
                             std::string& chosen, int x, int y) {
     return BrowseForFolder(this, prompt, initial, chosen, x, y);
@@ -56,6 +58,7 @@ TMFORM::TMFORM(settings::SettingsLocation location, QWidget* parent)
 }
 
 TMFORM::~TMFORM() {
+  StopAndJoinBatch();
   FormDestroy();
   // Deleting the children moves the focus out of the size box, whose combo
   // box may then pick the item matching its text; neither that nor a change
@@ -203,6 +206,8 @@ void TMFORM::ChangeButtonsEnabled(bool enabled) {
   }
 }
 
+preview::PreviewArea TMFORM::PreviewArea() const { return {IMG->width(), IMG->height()}; }
+
 void TMFORM::ProcessPendingMessages() { QCoreApplication::processEvents(); }
 void TMFORM::KeepResponsive() { QCoreApplication::processEvents(); }
 
@@ -267,14 +272,15 @@ void TMFORM::btTERMClick() {
     engine_->ClearRunning();
     return;
   }
-  // A stopped batch is still finishing its current file: its button reads
-  // "中断" until then, so a second click must not end the program under it.
-  if (engine_->InBatch()) return;
+  // A stopped batch reads "中断" until it has shown its end, so a second
+  // click must not end the program under it; once the button reads "終了"
+  // it closes the panel (as soon as the batch's thread is done).
+  if (BatchUnderWay() && btTERM->text() != QString::fromUtf8(engine::kCaptionEnd)) return;
   close();
 }
 
 void TMFORM::closeEvent(QCloseEvent* event) {
-  if (engine_->InBatch()) {
+  if (BatchUnderWay()) {
     // Stop the batch and close once it has returned.
     engine_->ClearRunning();
     closeAfterBatch_ = true;

@@ -3,11 +3,13 @@
 // dropped. It owns its controls, the settings record and the resize engine,
 // and is the PanelHost the engine works through.
 #include <QWidget>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/PanelHost.h"
@@ -34,6 +36,7 @@ class ResizeEngine;
 namespace plendo::app {
 
 class PreviewWidget;
+class UiThreadHost;
 class TPanelBase;
 class InputGate;
 struct SizeBoxKeyOutcome;
@@ -78,7 +81,7 @@ class TMFORM : public QWidget, public engine::PanelHost {
   void SetLampStatus(engine::Lamp lamp, bool on) override;
   void SetSizeCaption(const std::string& text) override;
   void LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) override;
-  bool WantsPreview() const override { return true; }
+  preview::PreviewArea PreviewArea() const override;
   void ClearPreview() override;
   void SetTermCaption(const std::string& caption, bool focus) override;
   void ChangeButtonsEnabled(bool enabled) override;
@@ -107,9 +110,13 @@ class TMFORM : public QWidget, public engine::PanelHost {
   void SetFolderBrowser(FolderBrowser browser) { browseForFolder_ = std::move(browser); }
 
   // --- drops -----------------------------------------------------------------
-  // Checks and runs one batch over `items` (already local paths, in order).
+  // Checks and starts one batch over `items` (already local paths, in
+  // order) on the batch's thread; returns at once.
   void WMDropFiles(const std::vector<std::filesystem::path>& items);
   bool AcceptsDrops() const;
+  // True from the start of a batch until its thread has ended and the panel
+  // has taken note.
+  bool BatchUnderWay() const { return batchThread_.joinable(); }
   // Files opened with the program (its command line, or handed over by a
   // later start): each call is one drop, run once the panel is free, in
   // turn; they wait for a running batch, an open dialog or menu.
@@ -185,12 +192,20 @@ class TMFORM : public QWidget, public engine::PanelHost {
   void ApplyOpacity(bool translucent);
   void ScheduleWaitingFiles(int delayMs);
   void RunWaitingFiles();
+  // On the batch's thread: the batch, then word to this thread that it is over.
+  void RunBatch(std::vector<std::filesystem::path> items);
+  void BatchFinished(const std::string& error);
+  // Stops a running batch and waits for its thread, serving its calls meanwhile.
+  void StopAndJoinBatch();
 
   settings::SettingsLocation location_;
   settings::AppSettings settings_;
   InputGate* GSizeGate_ = nullptr;  // GSizeBox during a batch with XQTDisp
   std::string WOPath_;
+  std::unique_ptr<UiThreadHost> uiHost_;  // the engine's view of this panel from the batch's thread
   std::unique_ptr<engine::ResizeEngine> engine_;
+  std::thread batchThread_;
+  std::atomic<bool> batchRunning_ = false;  // until the batch's thread has left the engine
   FolderBrowser browseForFolder_;
   bool dropQueued_ = false;
   std::deque<std::vector<std::filesystem::path>> waitingFiles_;

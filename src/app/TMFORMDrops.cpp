@@ -11,10 +11,11 @@
 
 #include "app/TMFORM.h"
 #include "engine/ResizeEngine.h"
+#include "preview/HandOver.h"
 
 namespace plendo::app {
 
-bool TMFORM::AcceptsDrops() const { return !dropQueued_ && !engine_->InBatch(); }
+bool TMFORM::AcceptsDrops() const { return !dropQueued_ && !BatchUnderWay(); }
 
 namespace {
 
@@ -63,7 +64,7 @@ void TMFORM::dropEvent(QDropEvent* event) {
 }
 
 void TMFORM::WMDropFiles(const std::vector<std::filesystem::path>& items) {
-  if (engine_->InBatch()) return;  // one batch at a time
+  if (BatchUnderWay()) return;  // one batch at a time
   if (!CheckWOPathSetOK()) return;
   if (!CheckGDotSizeSetOK()) return;
   std::error_code ec;
@@ -71,13 +72,46 @@ void TMFORM::WMDropFiles(const std::vector<std::filesystem::path>& items) {
     ShowMonitorMessage(engine::kRed, kMsgFolderMissing);
     return;
   }
+  // Everything the batch shows comes back to this thread through the
+  // engine's host, so the panel repaints and takes the abort button at any
+  // moment; nothing is decoded, drawn or written here.
+  batchRunning_ = true;
+  batchThread_ = std::thread([this, items] { RunBatch(items); });
+}
+
+void TMFORM::RunBatch(std::vector<std::filesystem::path> items) {
+  std::string error;
   try {
     engine_->XQTDropFiles(items);
   } catch (const std::exception& e) {
-    // The engine has already put the buttons back; say what stopped the batch.
-    ShowMonitorMessage(engine::kRed, e.what());
+    error = e.what();
+  } catch (...) {
+    error = "?";
   }
-  if (closeAfterBatch_) QTimer::singleShot(0, this, &QWidget::close);
+  batchRunning_ = false;
+  QMetaObject::invokeMethod(this, [this, error] { BatchFinished(error); }, Qt::QueuedConnection);
+}
+
+void TMFORM::BatchFinished(const std::string& error) {
+  if (batchThread_.joinable()) batchThread_.join();
+  // The engine has already put the buttons back; say what stopped the batch.
+  if (!error.empty()) ShowMonitorMessage(engine::kRed, error);
+  if (closeAfterBatch_) {
+    close();
+    return;
+  }
+  if (!waitingFiles_.empty()) ScheduleWaitingFiles(0);
+}
+
+void TMFORM::StopAndJoinBatch() {
+  if (!batchThread_.joinable()) return;
+  // The batch's calls wait for this thread: serve them until it ends.
+  while (batchRunning_) {
+    engine_->ClearRunning();  // again each time: the batch may only now have started
+    preview::MainHandOver().ServePending();
+    preview::MainHandOver().WaitForPost(std::chrono::milliseconds(10));
+  }
+  batchThread_.join();
 }
 
 namespace {

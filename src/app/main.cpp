@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "app/PanelHandOver.h"
+#include "app/PanelProbe.h"
 #include "app/ProgramStart.h"
 #include "app/TMFORM.h"
 #include "platform/Beep.h"
@@ -95,8 +96,10 @@ int main(int argc, char* argv[]) {
   const auto location = settings::ResolveSettingsLocation(QCoreApplication::applicationFilePath().toStdString());
   panel = std::make_unique<app::TMFORM>(location);
   panel->show();
+  std::unique_ptr<app::PanelProbe> probe = app::PanelProbe::FromEnvironment(*panel);
   panel->OpenFiles(files);  // runs once the message loop does
   const int rc = application.exec();
+  probe.reset();
   panel.reset();  // writes the settings
   platform::SetBeepHandler(nullptr);
   return rc;

@@ -3,13 +3,13 @@
 // through), the type filter, and the count at the end. The files are
 // converted on worker threads a few ahead and committed here in order.
 #include <algorithm>
+#include <optional>
 
 #include "engine/ConversionPool.h"
 #include "engine/FileConverter.h"
 #include "engine/OutputNaming.h"
 #include "engine/ResizeEngine.h"
 #include "engine/ScopeExit.h"
-#include "platform/Beep.h"
 
 namespace plendo::engine {
 namespace {
@@ -17,9 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Enough files ahead to keep every worker busy while one result waits to be
-// committed; each holds one source and its output in memory, and with the
-// panel its decoded preview too (72 MiB for 24 megapixels), so fewer then.
-int LookAhead(int workers, bool previews) { return previews ? workers + 1 : 2 * workers; }
+// committed; each holds its output (and a preview the picture's size) in
+// memory until then.
+int LookAhead(int workers) { return 2 * workers; }
 
 bool SamePath(const fs::path& a, const std::set<fs::path>& written) {
   if (written.empty()) return false;
@@ -31,8 +31,7 @@ bool SamePath(const fs::path& a, const std::set<fs::path>& written) {
 }  // namespace
 
 bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
-  if (in_batch_) return false;
-  in_batch_ = true;
+  if (in_batch_.exchange(true)) return false;
   ScopeExit batch_over([this] {
     in_batch_ = false;
     written_.clear();
@@ -52,19 +51,28 @@ bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
   std::vector<bool> wanted(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) wanted[i] = PassesTypeFilter(items[i]);
   const int workers = WorkerCount(parameters.settings.Jobs);
+  // Outlives the end of the batch's display: conversions still under way
+  // when a stop came are waited for only after the panel shows the end.
+  std::optional<ConversionPool> pool;
   try {
-    ConversionPool pool(
+    pool.emplace(
         items, wanted, [&parameters](const fs::path& item) { return FileConverter(parameters).Convert(item); },
-        workers, LookAhead(workers, parameters.prepare_preview));
+        workers, LookAhead(workers));
+    const auto keep_waiting = [this] {
+      host_.KeepResponsive();
+      return running_.load();
+    };
     for (std::size_t i = 0; i < items.size(); ++i) {
       host_.ProcessPendingMessages();
-      if (!running_) continue;
+      if (!running_) continue;  // after a stop request the loop runs out without work
       host_.ClearMonitorMessage();
       if (!wanted[i]) continue;
-      FileConversion conversion = pool.Take(i, [this] { host_.KeepResponsive(); });
+      // A stop while the file is still being converted commits nothing more.
+      std::optional<FileConversion> conversion = pool->Take(i, keep_waiting);
+      if (!conversion) continue;
       // A source this batch has just written is read again, as it now stands.
       if (SamePath(items[i], written_)) conversion = FileConverter(parameters).Convert(items[i]);
-      Commit(conversion, parameters);
+      Commit(*conversion, parameters);
     }
   } catch (...) {
     // A batch that did not complete still ends stopped, its button back to "終了".
@@ -78,7 +86,7 @@ bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
   running_ = false;
   host_.SetTermCaption(kCaptionEnd, false);
   host_.SetSizeCaption("出力済 " + std::to_string(output_count_) + " 枚");
-  platform::Beep();
+  host_.Beep();
   return true;
 }
 

@@ -31,7 +31,7 @@ struct BatchParameters {
   SizeChoice size;
   SizeSide side = SizeSide::LongSide;
   std::string wo_path;  // empty when none was chosen
-  bool prepare_preview = false;  // workers load and decode each file's preview
+  preview::PreviewArea preview_area;  // empty: no preview is made
 
   bool EffectsAreOff() const { return EffectsOff(settings, size.actual); }
   // Beside the source an existing output is never replaced, whatever OverWrite says.

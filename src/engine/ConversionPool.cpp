@@ -66,7 +66,7 @@ void ConversionPool::Work() {
   }
 }
 
-FileConversion ConversionPool::Take(std::size_t index, const std::function<void()>& while_waiting) {
+std::optional<FileConversion> ConversionPool::Take(std::size_t index, const std::function<bool()>& keep_waiting) {
   std::unique_lock lock(mutex_);
   for (std::size_t i = window_; i < index && i < slots_.size(); ++i) slots_[i] = Slot();
   window_ = index;
@@ -74,15 +74,16 @@ FileConversion ConversionPool::Take(std::size_t index, const std::function<void(
   while (!slots_[index].done) {
     if (result_ready_.wait_for(lock, kServeInterval, [&] { return slots_[index].done; })) break;
     lock.unlock();
-    if (while_waiting) while_waiting();
+    const bool waiting = !keep_waiting || keep_waiting();
     lock.lock();
+    if (!waiting) return std::nullopt;
   }
   Slot slot = std::move(slots_[index]);
   slots_[index] = Slot();
   window_ = index + 1;
   work_ready_.notify_all();
   if (slot.error) std::rethrow_exception(slot.error);
-  return std::move(*slot.result);
+  return std::move(slot.result);
 }
 
 }  // namespace plendo::engine

@@ -30,10 +30,11 @@ class ConversionPool {
   ConversionPool(const ConversionPool&) = delete;
   ConversionPool& operator=(const ConversionPool&) = delete;
 
-  // Waits for item `index` (wanted, taken in increasing order), calling
-  // `while_waiting` every few milliseconds. Items before `index` not taken
-  // are dropped. Rethrows what escaped the converter.
-  FileConversion Take(std::size_t index, const std::function<void()>& while_waiting);
+  // Waits for item `index` (wanted, taken in increasing order), asking
+  // `keep_waiting` every few milliseconds; when it says no, gives up and
+  // returns nothing (the conversion goes on, its result is dropped). Items
+  // before `index` not taken are dropped. Rethrows what escaped the converter.
+  std::optional<FileConversion> Take(std::size_t index, const std::function<bool()>& keep_waiting);
 
  private:
   struct Slot {

@@ -19,7 +19,7 @@ BatchParameters ResizeEngine::CurrentParameters() const {
   p.size = ParseSizeChoice(host_.IsActualSize(), host_.SizeText());
   p.side = host_.Side();
   p.wo_path = host_.WOPath();
-  p.prepare_preview = host_.WantsPreview();
+  p.preview_area = host_.PreviewArea();
   return p;
 }
 

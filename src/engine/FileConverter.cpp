@@ -4,12 +4,14 @@
 #include "engine/FileConverter.h"
 
 #include <new>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
 #include "codecs/JpegEncoder.h"
 #include "codecs/Metafile.h"
 #include "codecs/WebpReader.h"
+#include "engine/FilePreview.h"
 #include "engine/OutputNaming.h"
 #include "engine/Rendering.h"
 #include "engine/ResizeEngine.h"
@@ -24,7 +26,6 @@
 #include "imaging/JpegDecoder.h"
 #include "platform/BitmapError.h"
 #include "platform/FileBytes.h"
-#include "preview/Picture.h"
 
 namespace plendo::engine {
 namespace {
@@ -65,18 +66,6 @@ void PrepareExif(exif::TExifInfo& exif, const fs::path& path, std::span<const st
     result.exif_with_thumbnail = exif.GetThumbnailCompression() == kJpegCompression;
   } catch (...) {
     result.exif_with_thumbnail = false;
-  }
-}
-
-// The preview's own decoder, run here rather than on the panel's thread; what
-// the panel shows is the same.
-void PreparePreview(const fs::path& path, FileConversion& result) {
-  try {
-    result.preview = preview::LoadGraphic(path);
-    result.preview->PrepareForDraw();
-  } catch (...) {
-    result.preview.reset();
-    result.preview_failed = true;
   }
 }
 
@@ -124,21 +113,29 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
     const std::vector<std::uint8_t> container_exif = imaging::ContainerExifAsJpeg(bytes);
     PrepareExif(exif, source, container_exif.empty() ? std::span<const std::uint8_t>(bytes) : container_exif, result);
   }
-  if (p_.prepare_preview) PreparePreview(source, result);
+  std::optional<FilePreview> preview;
+  if (!p_.preview_area.Empty()) preview.emplace(source, bytes, p_.preview_area);
 
   ResizeJob job;
   job.SourcePath = source;
-  if (!ReadSource(bytes, job)) return result;
+  job.Preview = preview ? &*preview : nullptr;
+  ConvertDecoded(job, bytes, exif, result);
+  if (preview) preview->Finish(result);
+  return result;
+}
+
+void FileConverter::ConvertDecoded(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
+                                   FileConversion& result) const {
+  if (!ReadSource(bytes, job)) return;
   result.decoded = true;
   result.source_width = job.SourceWidth;
   result.source_height = job.SourceHeight;
-  if (!SizeAndName(job, result)) return result;
+  if (!SizeAndName(job, result)) return;
   if (!p_.OverwriteAllowed() && FileExistsAt(job.OutPath)) {
     result.render = RenderOutcome::Existing;
-    return result;
+    return;
   }
   WriteResizedJPEG(job, bytes, exif, result);
-  return result;
 }
 
 // Only the size is taken from a JPEG or a WebP here; its pixels are decoded
@@ -162,9 +159,13 @@ bool FileConverter::ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& j
       job.SourceWidth = static_cast<std::uint32_t>(size.width);
       job.SourceHeight = static_cast<std::uint32_t>(size.height);
     } else {
-      job.Source = std::make_unique<imaging::TGPBitmap>(imaging::DecodeImage(bytes));
+      std::optional<platform::Bitmap> shared;
+      if (job.Preview) shared = job.Preview->PixelsForConversion();
+      job.Source = std::make_unique<imaging::TGPBitmap>(shared ? std::move(*shared) : imaging::DecodeImage(bytes));
       job.SourceWidth = job.Source->GetWidth();
       job.SourceHeight = job.Source->GetHeight();
+      if (job.Preview)
+        job.Preview->See(job.Source->Pixels(), static_cast<int>(job.SourceWidth), static_cast<int>(job.SourceHeight));
     }
   } catch (...) {
     return false;
@@ -208,11 +209,15 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
                                      : imaging::ChooseJpegScale(static_cast<int>(job.SourceWidth),
                                                                 static_cast<int>(job.SourceHeight), job.TargetWidth,
                                                                 job.TargetHeight, kShrinkOnLoadHeadroom);
+    const int width = static_cast<int>(job.SourceWidth), height = static_cast<int>(job.SourceHeight);
     try {
-      if (imaging::DetectFormat(bytes) == imaging::ImageFormat::Webp)
+      if (imaging::DetectFormat(bytes) == imaging::ImageFormat::Webp) {
         job.Source = std::make_unique<imaging::TGPBitmap>(codecs::DecodeWebp(bytes, scale));
-      else
+        if (job.Preview) job.Preview->See(job.Source->Pixels(), width, height);
+      } else {
         job.JpegRows = std::make_unique<imaging::JpegRowStream>(bytes, scale);
+        if (job.Preview) job.Preview->Watch(*job.JpegRows, width, height);
+      }
     } catch (...) {
       result.decoded = false;
       return;

@@ -33,6 +33,9 @@ class FileConverter {
   FileConversion Convert(const std::filesystem::path& source) const;
 
  private:
+  // Every step after reading the file and preparing its EXIF.
+  void ConvertDecoded(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
+                      FileConversion& result) const;
   bool ReadSource(std::span<const std::uint8_t> bytes, ResizeJob& job) const;
   bool SizeAndName(ResizeJob& job, FileConversion& result) const;
   void WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,

@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/Beep.h"
 #include "preview/Graphic.h"
+#include "preview/ImageControl.h"
 
 namespace plendo::engine {
 
@@ -51,12 +53,14 @@ class PanelHost {
   virtual void SetSizeCaption(const std::string& text) = 0;
 
   // Shows the file in the preview and repaints it; throws when it cannot be
-  // shown. `prepared` is its preview graphic, already loaded and decoded on
-  // a worker when the host wants previews; null: the host loads the file.
+  // shown. `prepared` is its preview graphic, made on a worker from the
+  // conversion's decode when the host shows previews; null: the host loads
+  // the file.
   virtual void LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) = 0;
-  // True when the host shows previews: the workers then prepare them ahead,
-  // so the panel's thread only puts them on screen.
-  virtual bool WantsPreview() const { return false; }
+  // The preview picture's client size when the host shows previews (empty
+  // otherwise): the workers then make each file's picture at that size, so
+  // the panel's thread only puts it on screen.
+  virtual preview::PreviewArea PreviewArea() const { return {}; }
   virtual void ClearPreview() = 0;
 
   // btTERM's caption, repainted at once; `focus` also gives it the keyboard focus.
@@ -69,6 +73,9 @@ class PanelHost {
   // Called every few milliseconds while the batch waits for a file still
   // being converted; the panel lets its messages run so it stays responsive.
   virtual void KeepResponsive() {}
+
+  // The default beep at the end of a batch.
+  virtual void Beep() { platform::Beep(); }
 
   // A file was written and counted. The panel shows nothing for it; the
   // command line prints its path.

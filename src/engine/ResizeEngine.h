@@ -9,6 +9,10 @@
 // Threads: files are converted (FileConverter) on a pool of workers, a few
 // ahead; everything the panel sees and every write happens on the thread
 // that called XQTDropFiles, one file after the other in the batch's order.
+// The panel runs that on a thread of its own and hands the host's calls to
+// its user-interface thread; Running, ClearRunning and InBatch may be used
+// from any thread.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <set>
@@ -92,8 +96,9 @@ class ResizeEngine {
   const settings::AppSettings& settings_;
   PanelHost& host_;
   TGlobalWorkValue global_work_value_;
-  bool running_ = false;
-  bool in_batch_ = false;
+  // Set and read by the batch's thread and the panel's thread alike.
+  std::atomic<bool> running_ = false;
+  std::atomic<bool> in_batch_ = false;
   std::int32_t output_count_ = 0;
   bool exif_found_ = false;
   bool exif_with_thumbnail_ = false;

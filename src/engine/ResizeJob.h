@@ -13,6 +13,8 @@
 
 namespace plendo::engine {
 
+class FilePreview;
+
 struct ResizeJob {
   std::filesystem::path SourcePath;
   std::unique_ptr<imaging::TGPBitmap> Source;
@@ -31,6 +33,9 @@ struct ResizeJob {
   std::string OutName;                // file name without folder
   std::filesystem::path OutPath;      // output folder + OutName
   platform::Bitmap Work;              // sized, drawn and sharpened by WriteResizedJPEG
+  // The panel's preview, shown the pixels as they are decoded; null when
+  // the host shows none.
+  FilePreview* Preview = nullptr;
 };
 
 }  // namespace plendo::engine

@@ -114,9 +114,11 @@ void JpegRowStream::DecodeThrough(int last_row) {
       if (read == 0) {
         ended_ = true;
         std::fill_n(rows[0], stride_, std::uint8_t{0});
-        ++decoded_;
       }
-      decoded_ += read;
+      const int made = std::max(read, 1);
+      if (observer_)
+        for (int i = 0; i < made; ++i) observer_(decoded_ + i, rows[i]);
+      decoded_ += made;
     }
   } catch (const codecs::EJPEG& e) {
     throw JpegFailure(e);

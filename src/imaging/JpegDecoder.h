@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -53,6 +54,11 @@ class JpegRowStream : public RowSource {
   // the file shows here as it would in a whole decode. Throws DecodeError.
   void Finish();
 
+  // Shown every row once, in order, as it is decoded (the panel's preview
+  // takes its pixels from here instead of decoding the file again).
+  using RowObserver = std::function<void(int y, const std::uint8_t* bgr)>;
+  void SetRowObserver(RowObserver observer) { observer_ = std::move(observer); }
+
  private:
   std::uint8_t* Slot(int row) { return ring_.data() + static_cast<std::size_t>(row % ring_rows_) * stride_; }
   void DecodeThrough(int last_row);
@@ -65,6 +71,7 @@ class JpegRowStream : public RowSource {
   int decoded_ = 0;  // rows decoded so far
   bool ended_ = false;
   std::vector<std::uint8_t> ring_;
+  RowObserver observer_;
 };
 
 }  // namespace plendo::imaging

@@ -54,4 +54,18 @@ const TFileFormatsList& FileFormats() {
   return formats;
 }
 
+PreviewDecoder PreviewDecoderFor(std::string_view extension) {
+  const std::optional<TGraphicClass> found = FileFormats().FindExt(extension);
+  if (!found) return PreviewDecoder::None;
+  const TGraphicClass c = *found;
+  if (c == GraphicClassOf<TMetafile>) return PreviewDecoder::Metafile;
+  if (c == GraphicClassOf<TIcon>) return PreviewDecoder::Icon;
+  if (c == GraphicClassOf<TBitmap>) return PreviewDecoder::Bitmap;
+  if (c == GraphicClassOf<TJPEGImage>) return PreviewDecoder::Jpeg;
+  if (c == GraphicClassOf<TGIFImage>) return PreviewDecoder::Gif;
+  if (c == GraphicClassOf<TPNGObject>) return PreviewDecoder::Png;
+  if (c == GraphicClassOf<TPhotoImage>) return PreviewDecoder::Photo;
+  return PreviewDecoder::None;
+}
+
 }  // namespace plendo::preview

@@ -56,4 +56,9 @@ std::string LowerCaseAscii(std::string_view text);
 // The program's registry, with every decoder module registered.
 const TFileFormatsList& FileFormats();
 
+// Which of the program's preview decoders a file name's extension picks;
+// None where no decoder is registered for it.
+enum class PreviewDecoder { None, Metafile, Icon, Bitmap, Jpeg, Gif, Png, Photo };
+PreviewDecoder PreviewDecoderFor(std::string_view extension);
+
 }  // namespace plendo::preview

@@ -10,6 +10,13 @@ namespace plendo::preview {
 // The monitor panel's colour, around and through the picture.
 inline constexpr platform::Rgba kMonitorBackground{255, 255, 200, 255};
 
+// The picture control's client size.
+struct PreviewArea {
+  int width = 0;
+  int height = 0;
+  bool Empty() const { return width <= 0 || height <= 0; }
+};
+
 // The rectangle a w x h image takes in a client area cw x ch. The long side
 // fills the area, the other follows the aspect ratio, truncated; the result
 // is centred (offsets rounded toward zero). An image without size fills the

@@ -1,5 +1,7 @@
 #include "preview/Picture.h"
 
+#include <istream>
+#include <streambuf>
 #include <string>
 
 namespace plendo::preview {
@@ -13,13 +15,39 @@ std::string FileExtensionOf(const std::filesystem::path& path) {
 
 TPicture::TPicture(const TFileFormatsList& formats) : formats_(formats) {}
 
-std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path, const TFileFormatsList& formats) {
+namespace {
+
+std::unique_ptr<TGraphic> NewGraphicFor(const std::filesystem::path& path, const TFileFormatsList& formats) {
   const std::string extension = FileExtensionOf(path);
   const auto graphic_class = formats.FindExt(extension);
   if (!graphic_class)
     throw EInvalidGraphic("拡張子 ." + extension + " の画像形式は処理できません");
-  std::unique_ptr<TGraphic> graphic = (*graphic_class)();
+  return (*graphic_class)();
+}
+
+// Reads bytes in memory as a stream, without copying them.
+class MemoryStreamBuffer : public std::streambuf {
+ public:
+  explicit MemoryStreamBuffer(std::span<const std::uint8_t> bytes) {
+    char* begin = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+    setg(begin, begin, begin + bytes.size());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path, const TFileFormatsList& formats) {
+  std::unique_ptr<TGraphic> graphic = NewGraphicFor(path, formats);
   graphic->LoadFromFile(path);
+  return graphic;
+}
+
+std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                                      const TFileFormatsList& formats) {
+  std::unique_ptr<TGraphic> graphic = NewGraphicFor(path, formats);
+  MemoryStreamBuffer buffer(bytes);
+  std::istream stream(&buffer);
+  graphic->LoadFromStream(stream);
   return graphic;
 }
 

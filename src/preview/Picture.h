@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 
 #include "preview/FileFormats.h"
 #include "preview/Graphic.h"
@@ -47,6 +48,10 @@ class TPicture {
 // A graphic of the class registered for the file's extension, loaded from
 // the file; raises as TPicture::LoadFromFile does. Safe on any thread.
 std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path,
+                                      const TFileFormatsList& formats = FileFormats());
+
+// The same for a file already read into memory: `bytes` are its content.
+std::unique_ptr<TGraphic> LoadGraphic(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                                       const TFileFormatsList& formats = FileFormats());
 
 // The extension of the file name without its dot, letter case kept: the text

@@ -161,6 +161,28 @@ const PngHeader& TPNGObject::Header() const {
   return *header_;
 }
 
+std::optional<platform::Bitmap> TPNGObject::PlainPixels() const {
+  if (!loaded_ || !header_ || header_->bit_depth != 8 || trns_) return std::nullopt;
+  if (header_->colour_type != 2 && header_->colour_type != 6) return std::nullopt;
+  if (gamma_ != IdentityGamma()) return std::nullopt;
+  const platform::Bitmap& rgb = raster_.pixels;
+  if (header_->colour_type == 2) return rgb.Clone();
+  platform::Bitmap out(rgb.Width(), rgb.Height(), platform::PixelFormat::Bgra32);
+  const std::size_t width = static_cast<std::size_t>(rgb.Width());
+  for (int y = 0; y < rgb.Height(); ++y) {
+    const std::uint8_t* in = rgb.Row(y);
+    const std::uint8_t* alpha = raster_.alpha.data() + static_cast<std::size_t>(y) * width;
+    std::uint8_t* row = out.Row(y);
+    for (std::size_t x = 0; x < width; ++x) {
+      row[4 * x] = in[3 * x];
+      row[4 * x + 1] = in[3 * x + 1];
+      row[4 * x + 2] = in[3 * x + 2];
+      row[4 * x + 3] = alpha[x];
+    }
+  }
+  return out;
+}
+
 PngTransparency TPNGObject::Transparency() const {
   if (!header_) return PngTransparency::None;
   const std::uint8_t type = header_->colour_type;

@@ -46,6 +46,12 @@ class TPNGObject : public TGraphic {
   platform::Rgba DisplayedPixel(int x, int y) const;
 
   const PngGamma& GammaTable() const { return gamma_; }
+
+  // The picture as 8-bit Bgr24 (opaque) or Bgra32 (straight alpha), where
+  // that is exactly what the conversion's own decode of the file makes:
+  // 8-bit truecolour, with or without alpha, no gamma and no colour key.
+  // Empty for every other file, which the conversion then decodes itself.
+  std::optional<platform::Bitmap> PlainPixels() const;
   const std::vector<PngChunk>& Chunks() const { return chunks_; }
   const std::vector<PngText>& Texts() const { return texts_; }
   const std::optional<PngPhysical>& Physical() const { return physical_; }

@@ -53,8 +53,8 @@ class DropTest : public PanelFixture {
   }
   static Bytes Jpeg() { return WriteJpeg(MakeGradient(200, 100)); }
 
-  // Drops `items` on the panel the way a file manager does and lets the
-  // queued batch run.
+  // Drops `items` on the panel the way a file manager does and waits for the
+  // batch to end.
   bool Drop(const std::vector<std::filesystem::path>& items) {
     auto mime = UrlsOf(items);
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
@@ -63,7 +63,7 @@ class DropTest : public PanelFixture {
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &drop);
     const bool accepted = drop.isAccepted();
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    WaitForBatch();
     return accepted;
   }
 

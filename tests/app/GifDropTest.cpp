@@ -19,8 +19,8 @@ const QColor kMonitor(255, 255, 200);
 
 class GifDropTest : public PanelFixture {
  protected:
-  // Drops `path` on the panel the way a file manager does and lets the
-  // queued batch run.
+  // Drops `path` on the panel the way a file manager does and waits for the
+  // batch to end.
   void Drop(const std::filesystem::path& path) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
@@ -29,7 +29,7 @@ class GifDropTest : public PanelFixture {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &drop);
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    WaitForBatch();
   }
 };
 

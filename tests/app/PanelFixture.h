@@ -53,6 +53,10 @@ class PanelFixture : public ::testing::Test {
   }
   void Press(Qt::Key key) { QTest::keyClick(form->GDot, key); }
   void DoubleClickSizeBox() { QTest::mouseDClick(form->GDot->lineEdit(), Qt::LeftButton); }
+  // Lets a queued batch start, run on its thread and end.
+  void WaitForBatch() {
+    EXPECT_TRUE(QTest::qWaitFor([this] { return form->AcceptsDrops(); }, 60000)) << "the batch did not end";
+  }
 
   struct Browse {
     std::string prompt, initial;

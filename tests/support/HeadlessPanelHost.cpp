@@ -79,9 +79,11 @@ void HeadlessPanelHost::SetSizeCaption(const std::string& text) {
   events.push_back("size " + text);
 }
 
-void HeadlessPanelHost::LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic>) {
+void HeadlessPanelHost::LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) {
   events.push_back("preview " + path.string());
-  if (preview_loader) {
+  if (prepared) {
+    shown.push_back(std::move(prepared));
+  } else if (preview_loader) {
     preview_loader(path);
   } else {
     std::error_code ec;

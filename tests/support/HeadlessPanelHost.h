@@ -4,6 +4,7 @@
 // beeps) and answers the engine's questions from public fields.
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,10 @@ class HeadlessPanelHost : public engine::PanelHost {
   // Throws to make the preview fail for a path; by default the preview
   // fails only for paths that are not regular files.
   std::function<void(const std::filesystem::path&)> preview_loader;
+  // Not empty: the workers make each file's preview picture at this size,
+  // kept in `shown` (null where the host was to load the file itself).
+  preview::PreviewArea preview_area;
+  std::vector<std::unique_ptr<preview::TGraphic>> shown;
   // Runs at every ProcessPendingMessages: where a test clicks the end button.
   std::function<void()> on_pending_messages;
 
@@ -65,6 +70,7 @@ class HeadlessPanelHost : public engine::PanelHost {
   void SetLampStatus(engine::Lamp lamp, bool on) override;
   void SetSizeCaption(const std::string& text) override;
   void LoadPreview(const std::filesystem::path& path, std::unique_ptr<preview::TGraphic> prepared) override;
+  preview::PreviewArea PreviewArea() const override { return preview_area; }
   void ClearPreview() override;
   void SetTermCaption(const std::string& caption, bool focus) override;
   void ChangeButtonsEnabled(bool enabled) override;
