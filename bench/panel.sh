@@ -114,12 +114,13 @@ panel_once() { # FILES...
   echo "$t1 - $t0" | bc -l
 }
 
-batch_once() { # SIZE FILES...
+batch_once() { # SIZE FILES...   (its peak memory in kB goes to $WORK/batch_rss)
   local size=$1; shift
   rm -f "$OUT"/*
   local t0 t1
   t0=$(now)
-  "$APP/plendo-batch" --settings "$APP/plendo.ENV" --size "$size" --side long --out "$OUT" "$@" >/dev/null
+  /usr/bin/time -f %M -o "$WORK/batch_rss" \
+    "$APP/plendo-batch" --settings "$APP/plendo.ENV" --size "$size" --side long --out "$OUT" "$@" >/dev/null
   t1=$(now)
   echo "$t1 - $t0" | bc -l
 }
@@ -134,14 +135,18 @@ measure() { # NAME SIZE FILES...
   PROBE_LINES=0
   local p b worst ratio
   p=$(for _ in $(seq "$RUNS"); do panel_once "$@"; done | best)
+  local panel_rss
+  panel_rss=$(awk '/VmHWM/ { print $2 }' "/proc/$PANEL_PID/status")
   stop_panel
   b=$(for _ in $(seq "$RUNS"); do batch_once "$size" "$@"; done | best)
+  local batch_rss
+  batch_rss=$(tail -n 1 "$WORK/batch_rss")
   worst=$(sed -n 's/.*worst_lateness_ms=\([0-9.]*\).*/\1/p' "$PROBE" | sort -g | tail -n 1)
   ratio=$(echo "$b / $p" | bc -l)
   local verdict=PASS
   awk -v r="$ratio" 'BEGIN { exit !(r < 0.9) }' && { verdict=FAIL; FAILED=1; }
-  printf '%-22s panel %6.3f s   plendo-batch %6.3f s   panel/batch throughput %.2f (>= 0.90 %s)   panel thread late at most %s ms\n' \
-    "$name" "$p" "$b" "$ratio" "$verdict" "${worst:-?}"
+  printf '%-24s panel %6.3f s   plendo-batch %6.3f s   throughput ratio %.2f (>= 0.90 %s)   panel thread late at most %s ms   peak memory: panel %d MB, plendo-batch %d MB\n' \
+    "$name" "$p" "$b" "$ratio" "$verdict" "${worst:-?}" $((panel_rss / 1024)) $((batch_rss / 1024))
 }
 
 echo "Runs: best of $RUNS on $(nproc) cores"
