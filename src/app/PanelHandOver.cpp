@@ -1,14 +1,22 @@
 #include "app/PanelHandOver.h"
 
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
+#include <chrono>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+
+#include "platform/FileDescriptor.h"
 
 namespace plendo::app {
 namespace {
@@ -82,19 +90,55 @@ HandOverRequest DecodeHandOver(const std::string& bytes) {
   return request;
 }
 
+namespace {
+
+// Where QLocalServer puts a socket of that name.
+QByteArray SocketPath(const QString& name) {
+  return (name.startsWith(QLatin1Char('/')) ? name : QDir(QDir::tempPath()).filePath(name)).toLocal8Bit();
+}
+
+// Waits for `events` on `fd` until `deadline`; false when time ran out or it failed.
+bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd, events, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
+
+}  // namespace
+
+// A plain Unix socket, no Qt object: a later start hands its files over
+// before it makes an application object, so it needs no display and ends in
+// a fraction of the time one takes to start.
 HandOverResult HandOverToRunningPanel(const QString& name, const PathList& files, int timeoutMs) {
-  QLocalSocket socket;
-  socket.connectToServer(name);
-  if (!socket.waitForConnected(timeoutMs)) return HandOverResult::NoPanel;
+  const QByteArray path = SocketPath(name);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path) return HandOverResult::NoPanel;
+  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+  const platform::FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (socket.Get() < 0 || ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+    return HandOverResult::NoPanel;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   const std::string request = EncodeHandOver(files);
-  socket.write(request.data(), static_cast<qint64>(request.size()));
-  // The whole request first: the panel answers only once it has all of it.
-  while (socket.bytesToWrite() > 0)
-    if (!socket.waitForBytesWritten(timeoutMs)) return HandOverResult::NoAnswer;
-  QByteArray answer;
-  // The panel answers between two files of a batch, so allow it that long.
-  while (answer.size() < static_cast<qsizetype>(kAnswerSize) && socket.waitForReadyRead(timeoutMs))
-    answer += socket.readAll();
+  for (std::size_t sent = 0; sent < request.size();) {
+    if (!WaitFor(socket.Get(), POLLOUT, deadline)) return HandOverResult::NoAnswer;
+    const ssize_t n = ::send(socket.Get(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno != EINTR && errno != EAGAIN) return HandOverResult::NoAnswer;
+    if (n > 0) sent += static_cast<std::size_t>(n);
+  }
+  std::string answer;
+  while (answer.size() < kAnswerSize) {
+    if (!WaitFor(socket.Get(), POLLIN, deadline)) return HandOverResult::NoAnswer;
+    char buffer[8];
+    const ssize_t n = ::recv(socket.Get(), buffer, sizeof buffer, 0);
+    if (n == 0 || (n < 0 && errno != EINTR)) break;
+    if (n > 0) answer.append(buffer, static_cast<std::size_t>(n));
+  }
   return answer == kAnswer ? HandOverResult::Delivered : HandOverResult::NoAnswer;
 }
 

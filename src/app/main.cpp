@@ -64,6 +64,15 @@ void BringForward(QWidget& panel) {
 int main(int argc, char* argv[]) {
   using namespace plendo;
   const app::PathList files = app::FilesFromCommandLine(argc, argv, CurrentFolder());
+  // A panel already runs: it takes the files, and this start needs no
+  // application object at all.
+  switch (app::HandOverToRunningPanel(app::HandOverSocketName(), files)) {
+    case app::HandOverResult::Delivered: return 0;
+    case app::HandOverResult::NoAnswer:
+      std::fprintf(stderr, "plendo: the running panel did not take the files\n");
+      return 1;
+    case app::HandOverResult::NoPanel: break;
+  }
   QtArguments qt(argv[0], app::PanelPlatform([](const char* name) { return std::getenv(name); }));
   QApplication application(qt.argc(), qt.argv());
 

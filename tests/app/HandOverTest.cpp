@@ -126,14 +126,19 @@ class HandOverTest : public PanelFixture {
     return in() / name;
   }
   // The real program started again, from `cwd`, while this panel runs;
-  // its exit status, or -1 when it did not end.
-  int StartAgain(const QStringList& args) {
+  // its exit status, or -1 when it did not end. Without a display it can
+  // only hand its files over: it cannot become a panel of its own.
+  int StartAgain(const QStringList& args, bool display = true) {
     QProcess later;
     later.setProgram(QStringLiteral(PLENDO_PANEL_PROGRAM));
     later.setArguments(args);
     later.setWorkingDirectory(QString::fromStdString(in().string()));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), display ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
+    if (!display) {
+      env.remove(QStringLiteral("DISPLAY"));
+      env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    }
     later.setProcessEnvironment(env);
     later.start();
     if (!QTest::qWaitFor([&] { return later.state() == QProcess::NotRunning; }, 20000)) {
@@ -158,12 +163,12 @@ TEST_F(HandOverTest, ALaterStartHandsItsFilesToTheRunningPanel) {
   Jpeg("a.jpg");
   WriteFile(in() / "b.png", WritePng(MakeGradient(100, 200)));
   // A relative name is the later start's own: it is taken from its folder.
-  EXPECT_EQ(StartAgain({"a.jpg", QString::fromStdString((in() / "b.png").string())}), 0);
+  EXPECT_EQ(StartAgain({"a.jpg", QString::fromStdString((in() / "b.png").string())}, false), 0);
   ASSERT_TRUE(CountBecomes("出力済 2 枚"));
   EXPECT_EQ(Listing(out()), (std::vector<std::string>{"a_w100.jpg", "b_v100.jpg"}));
 
   // Without files it only brings the panel forward.
-  EXPECT_EQ(StartAgain({}), 0);
+  EXPECT_EQ(StartAgain({}, false), 0);
   EXPECT_EQ(Listing(out()).size(), 2u);
   EXPECT_FALSE(form->HasWaitingFiles());
 }
