@@ -12,7 +12,7 @@ PACKAGES=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev
   libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libcairo2-dev libfontconfig-dev liblcms2-dev
-  libheif-dev libwebp-dev libjxl-dev
+  libheif-dev libavif-dev libwebp-dev libjxl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   libimage-exiftool-perl

@@ -1,13 +1,16 @@
 #include "codecs/HeifReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include <libheif/heif.h>
 
+#include "codecs/AvifReader.h"
 #include "codecs/HeifBoxes.h"
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
@@ -59,14 +62,41 @@ struct PrimaryImage {
   Handle handle;
 };
 
+// The item a picture is made of. libheif's primary is the 'pitm' item; some
+// writers point that at a thumbnail or auxiliary image of the real picture,
+// which libheif then leaves out of its top-level images. Such an item gives
+// way to the top-level image it belongs to, else to the first top-level image.
+heif_item_id PictureItem(heif_context* context, heif_item_id primary) {
+  if (heif_context_is_top_level_image_ID(context, primary)) return primary;
+  const int count = heif_context_get_number_of_top_level_images(context);
+  if (count <= 0) throw HeifError("HEIF: no image");
+  std::vector<heif_item_id> top(static_cast<std::size_t>(count));
+  heif_context_get_list_of_top_level_image_IDs(context, top.data(), count);
+  for (const heif_item_id id : top) {
+    heif_image_handle* raw = nullptr;
+    if (heif_context_get_image_handle(context, id, &raw).code != heif_error_Ok) continue;
+    const Handle image(raw);
+    std::vector<heif_item_id> parts(static_cast<std::size_t>(heif_image_handle_get_number_of_thumbnails(image.get())));
+    heif_image_handle_get_list_of_thumbnail_IDs(image.get(), parts.data(), static_cast<int>(parts.size()));
+    std::vector<heif_item_id> aux(
+        static_cast<std::size_t>(heif_image_handle_get_number_of_auxiliary_images(image.get(), 0)));
+    heif_image_handle_get_list_of_auxiliary_image_IDs(image.get(), 0, aux.data(), static_cast<int>(aux.size()));
+    parts.insert(parts.end(), aux.begin(), aux.end());
+    if (std::find(parts.begin(), parts.end(), primary) != parts.end()) return id;
+  }
+  return top.front();
+}
+
 PrimaryImage OpenPrimary(std::span<const std::uint8_t> bytes) {
   EnsureLibrary();
   PrimaryImage primary{Context(heif_context_alloc()), nullptr};
   if (!primary.context) throw std::bad_alloc();
-  Check(heif_context_read_from_memory_without_copy(primary.context.get(), bytes.data(), bytes.size(), nullptr),
-        "damaged boxes");
+  heif_context* context = primary.context.get();
+  Check(heif_context_read_from_memory_without_copy(context, bytes.data(), bytes.size(), nullptr), "damaged boxes");
+  heif_item_id id = 0;
+  Check(heif_context_get_primary_image_ID(context, &id), "no primary image");
   heif_image_handle* handle = nullptr;
-  Check(heif_context_get_primary_image_handle(primary.context.get(), &handle), "no primary image");
+  Check(heif_context_get_image_handle(context, PictureItem(context, id), &handle), "no primary image");
   primary.handle.reset(handle);
   return primary;
 }
@@ -75,8 +105,10 @@ std::uint32_t BigEndian32(const std::uint8_t* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
-bool IsStillBrand(const std::uint8_t* brand) {
-  static constexpr const char* kBrands[] = {"mif1", "mif2", "heic", "heix", "heim", "heis", "avif"};
+// The HEIF and AVIF still brands, and AVIF's sequence brand: libavif reads
+// an AVIF sequence's first frame.
+bool IsTakenBrand(const std::uint8_t* brand) {
+  static constexpr const char* kBrands[] = {"mif1", "mif2", "heic", "heix", "heim", "heis", "avif", "avis"};
   return std::any_of(std::begin(kBrands), std::end(kBrands),
                      [brand](const char* b) { return std::memcmp(brand, b, 4) == 0; });
 }
@@ -103,6 +135,46 @@ Bitmap StorePixels(const heif_image* image, bool alpha, bool deep) {
   return out;
 }
 
+// The image's nclx colour box, when it has one and no ICC profile.
+std::optional<CodedColour> CodedColourOf(const heif_image_handle* handle) {
+  if (heif_image_handle_get_color_profile_type(handle) != heif_color_profile_type_nclx) return {};
+  heif_color_profile_nclx* nclx = nullptr;
+  // Filled in even when the call fails on primaries it does not know.
+  const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+  const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owner(
+      nclx, heif_nclx_color_profile_free);
+  if (error.code != heif_error_Ok || !nclx) return {};
+  // libheif fills in the chromaticities its primaries number stands for.
+  return CodedColour{nclx->color_primary_red_x,   nclx->color_primary_red_y,   nclx->color_primary_green_x,
+                     nclx->color_primary_green_y, nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
+                     nclx->color_primary_white_x, nclx->color_primary_white_y, nclx->transfer_characteristics};
+}
+
+// A PQ or HLG picture: its samples widened to 16 bits, then tone-mapped.
+Bitmap ToneMapped(const heif_image* image, bool alpha, bool deep, const CodedColour& coding) {
+  const int width = heif_image_get_width(image, heif_channel_interleaved);
+  const int height = heif_image_get_height(image, heif_channel_interleaved);
+  int stride = 0;
+  const std::uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+  if (plane == nullptr || width <= 0 || height <= 0) throw HeifError("HEIF: no pixels");
+  const int bits = deep ? heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) : 8;
+  if (bits < 8 || bits > 16) throw HeifError("HEIF: unexpected sample depth");
+  const std::size_t channels = alpha ? 4 : 3, row_samples = channels * static_cast<std::size_t>(width);
+  const double scale = 65535.0 / ((1 << bits) - 1);
+  std::vector<std::uint16_t> samples(row_samples * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+    std::uint16_t* out = samples.data() + static_cast<std::size_t>(y) * row_samples;
+    for (std::size_t i = 0; i < row_samples; ++i) {
+      const unsigned v = deep ? static_cast<unsigned>(row[2 * i] | row[2 * i + 1] << 8) : row[i];
+      out[i] = static_cast<std::uint16_t>(std::min(65535L, std::lround(v * scale)));
+    }
+  }
+  Bitmap out = HdrToSdr(samples.data(), width, height, static_cast<int>(channels), row_samples, coding);
+  if (alpha && heif_image_is_premultiplied_alpha(const_cast<heif_image*>(image))) Unpremultiply(out);
+  return out;
+}
+
 }  // namespace
 
 bool LooksLikeHeif(std::span<const std::uint8_t> bytes) {
@@ -111,15 +183,23 @@ bool LooksLikeHeif(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 16 || std::memcmp(bytes.data() + 4, "ftyp", 4) != 0) return false;
   const std::size_t end = std::min<std::size_t>(BigEndian32(bytes.data()), bytes.size());
   if (end < 16) return false;
-  if (IsStillBrand(bytes.data() + 8)) return true;
+  if (IsTakenBrand(bytes.data() + 8)) return true;
   for (std::size_t at = 16; at + 4 <= end; at += 4)
-    if (IsStillBrand(bytes.data() + at)) return true;
+    if (IsTakenBrand(bytes.data() + at)) return true;
   return false;
 }
 
 Bitmap DecodeHeif(std::span<const std::uint8_t> bytes) {
-  const PrimaryImage primary = OpenPrimary(bytes);
-  const heif_image_handle* handle = primary.handle.get();
+  std::optional<PrimaryImage> opened;
+  try {
+    opened.emplace(OpenPrimary(bytes));
+  } catch (const HeifError&) {
+    // libheif takes no AVIF sequence and no file it finds no image item in;
+    // libavif reads their first frame or primary layer.
+    if (NamesAvif(bytes)) return DecodeAvif(bytes);
+    throw;
+  }
+  const heif_image_handle* handle = opened->handle.get();
   const int width = heif_image_handle_get_width(handle);
   const int height = heif_image_handle_get_height(handle);
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
@@ -141,6 +221,8 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> bytes) {
   heif_image* decoded = nullptr;
   Check(heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get()), "damaged image data");
   const Image image(decoded);
+  const std::optional<CodedColour> coding = CodedColourOf(handle);
+  if (coding && IsHdrTransfer(coding->transfer)) return ToneMapped(image.get(), alpha, deep, *coding);
   return StorePixels(image.get(), alpha, deep);
 }
 
@@ -176,18 +258,7 @@ std::vector<std::uint8_t> ReadHeifIccProfile(std::span<const std::uint8_t> bytes
 
 std::optional<CodedColour> ReadHeifCodedColour(std::span<const std::uint8_t> bytes) {
   try {
-    const PrimaryImage primary = OpenPrimary(bytes);
-    if (heif_image_handle_get_color_profile_type(primary.handle.get()) != heif_color_profile_type_nclx) return {};
-    heif_color_profile_nclx* nclx = nullptr;
-    // Filled in even when the call fails on primaries it does not know.
-    const heif_error error = heif_image_handle_get_nclx_color_profile(primary.handle.get(), &nclx);
-    const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owner(
-        nclx, heif_nclx_color_profile_free);
-    if (error.code != heif_error_Ok || !nclx) return {};
-    // libheif fills in the chromaticities its primaries number stands for.
-    return CodedColour{nclx->color_primary_red_x,   nclx->color_primary_red_y,   nclx->color_primary_green_x,
-                       nclx->color_primary_green_y, nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
-                       nclx->color_primary_white_x, nclx->color_primary_white_y, nclx->transfer_characteristics};
+    return CodedColourOf(OpenPrimary(bytes).handle.get());
   } catch (const HeifError&) {
     return {};
   }

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "codecs/HdrToSdr.h"
 #include "platform/Bitmap.h"
 #include "platform/Exception.h"
 
@@ -21,14 +22,18 @@ class HeifError : public Exception {
   using Exception::Exception;
 };
 
-// The file starts with a file type box naming a HEIF or AVIF still brand,
-// major or compatible. Video files in the same box format are not taken.
+// The file starts with a file type box naming a HEIF or AVIF still brand or
+// the AVIF sequence brand, major or compatible. Other video files in the
+// same box format are not taken.
 bool LooksLikeHeif(std::span<const std::uint8_t> bytes);
 
 // Bgr24, or Bgra32 (straight alpha) when the image has an alpha plane; grey
-// images come as grey BGR, 10 and 12-bit samples are scaled to 8 bits. The
+// images come as grey BGR, 10 and 12-bit samples are scaled to 8 bits, and a
+// picture coded with the PQ or HLG transfer is tone-mapped to sRGB. The
 // size is checked against the pixel limit before anything is decoded, so a
-// huge grid of tiles is refused up front. Throws HeifError or BitmapTooLarge.
+// huge grid of tiles is refused up front. An AVIF that libheif cannot open
+// (a sequence, or no image item it finds) is read by libavif: its first
+// frame or primary layer. Throws HeifError or BitmapTooLarge.
 platform::Bitmap DecodeHeif(std::span<const std::uint8_t> bytes);
 
 // The primary image's EXIF block as the TIFF structure alone ("II" or "MM"
@@ -41,15 +46,8 @@ std::vector<std::uint8_t> ReadHeifExif(std::span<const std::uint8_t> bytes);
 // (coded primaries and transfer) is not turned into a profile here.
 std::vector<std::uint8_t> ReadHeifIccProfile(std::span<const std::uint8_t> bytes);
 
-// The colour an nclx colour box codes: the chromaticities of the primaries
-// and white point (x, y), and the transfer characteristics as their ITU-T
-// H.273 number (13 is sRGB's curve, 16 PQ, 18 HLG).
-struct CodedColour {
-  double red_x, red_y, green_x, green_y, blue_x, blue_y, white_x, white_y;
-  int transfer;
-};
-
-// The primary image's nclx colour box, when it has one and no ICC profile.
+// The primary image's nclx colour box (its primaries and transfer), when it
+// has one and no ICC profile.
 std::optional<CodedColour> ReadHeifCodedColour(std::span<const std::uint8_t> bytes);
 
 }  // namespace plendo::codecs

@@ -5,10 +5,12 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 #include <utility>
 
 #include <jxl/decode.h>
 
+#include "codecs/HdrToSdr.h"
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
 
@@ -92,6 +94,56 @@ void ToBitmapOrder(Bitmap& out) {
   for (int y = 0; y < out.Height(); ++y) StoreRgbRow(out.Row(y), channels, out.Width(), out.Row(y));
 }
 
+// The coded colour of a PQ or HLG encoding, for the tone mapping.
+std::optional<CodedColour> HdrCoding(const JxlColorEncoding& c) {
+  if (c.color_space == JXL_COLOR_SPACE_XYB || c.color_space == JXL_COLOR_SPACE_UNKNOWN) return {};
+  int transfer = 0;
+  if (c.transfer_function == JXL_TRANSFER_FUNCTION_PQ) transfer = kTransferPq;
+  else if (c.transfer_function == JXL_TRANSFER_FUNCTION_HLG) transfer = kTransferHlg;
+  else return {};
+  CodedColour coded{0.708, 0.292, 0.170, 0.797, 0.131, 0.046, 0.3127, 0.3290, transfer};  // BT.2020, D65
+  if (c.primaries == JXL_PRIMARIES_SRGB)
+    coded.red_x = 0.64, coded.red_y = 0.33, coded.green_x = 0.30, coded.green_y = 0.60, coded.blue_x = 0.15,
+    coded.blue_y = 0.06;
+  else if (c.primaries == JXL_PRIMARIES_P3)
+    coded.red_x = 0.680, coded.red_y = 0.320, coded.green_x = 0.265, coded.green_y = 0.690, coded.blue_x = 0.150,
+    coded.blue_y = 0.060;
+  else if (c.primaries == JXL_PRIMARIES_CUSTOM)
+    coded.red_x = c.primaries_red_xy[0], coded.red_y = c.primaries_red_xy[1], coded.green_x = c.primaries_green_xy[0],
+    coded.green_y = c.primaries_green_xy[1], coded.blue_x = c.primaries_blue_xy[0], coded.blue_y = c.primaries_blue_xy[1];
+  if (c.white_point == JXL_WHITE_POINT_DCI) coded.white_x = 0.314, coded.white_y = 0.351;
+  else if (c.white_point == JXL_WHITE_POINT_E) coded.white_x = coded.white_y = 1.0 / 3;
+  else if (c.white_point == JXL_WHITE_POINT_CUSTOM) coded.white_x = c.white_point_xy[0], coded.white_y = c.white_point_xy[1];
+  return coded;
+}
+
+// The encoding the decoded pixels come in, when it is PQ or HLG.
+std::optional<CodedColour> HdrData(const JxlDecoder* decoder) {
+  JxlColorEncoding data{};
+  if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &data) != JXL_DEC_SUCCESS)
+    return {};
+  return HdrCoding(data);
+}
+
+// A PQ or HLG picture is decoded to 16-bit samples in its own encoding and
+// tone-mapped like every other HDR photo.
+struct HdrBuffer {
+  CodedColour coding;
+  std::vector<std::uint16_t> samples;
+};
+
+void SetHdrOutput(JxlDecoder* decoder, const Bitmap& out, HdrBuffer& hdr) {
+  const std::uint32_t channels = out.Format() == PixelFormat::Bgra32 ? 4u : 3u;
+  const JxlPixelFormat format{channels, JXL_TYPE_UINT16, JXL_NATIVE_ENDIAN, 0};
+  std::size_t needed = 0;
+  if (JxlDecoderImageOutBufferSize(decoder, &format, &needed) != JXL_DEC_SUCCESS) Fail("no output format");
+  const std::size_t have = std::size_t{channels} * static_cast<std::size_t>(out.Width()) * out.Height();
+  if (needed > have * 2) Fail("frame larger than the image");
+  hdr.samples.assign(have, 0);
+  if (JxlDecoderSetImageOutBuffer(decoder, &format, hdr.samples.data(), have * 2) != JXL_DEC_SUCCESS)
+    Fail("no output buffer");
+}
+
 }  // namespace
 
 bool LooksLikeJxl(std::span<const std::uint8_t> bytes) {
@@ -107,6 +159,7 @@ Bitmap DecodeJxl(std::span<const std::uint8_t> bytes) {
 
   JxlBasicInfo info{};
   std::optional<Bitmap> out;
+  std::optional<HdrBuffer> hdr;
   for (;;) {
     switch (JxlDecoderProcessInput(decoder)) {
       case JXL_DEC_BASIC_INFO:
@@ -114,14 +167,21 @@ Bitmap DecodeJxl(std::span<const std::uint8_t> bytes) {
         out.emplace(SizedFor(info));  // the pixel limit, before any frame
         break;
       case JXL_DEC_COLOR_ENCODING:
-        PreferSrgb(decoder, info);
+        if (const std::optional<CodedColour> coding = HdrData(decoder)) hdr.emplace(HdrBuffer{*coding, {}});
+        else PreferSrgb(decoder, info);
         break;
       case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
         if (!out) Fail("no header");
-        SetOutput(decoder, *out);
+        if (hdr) SetHdrOutput(decoder, *out, *hdr);
+        else SetOutput(decoder, *out);
         break;
       case JXL_DEC_FULL_IMAGE:
         if (!out) Fail("no header");
+        if (hdr) {
+          const int channels = out->Format() == PixelFormat::Bgra32 ? 4 : 3;
+          return HdrToSdr(hdr->samples.data(), out->Width(), out->Height(), channels,
+                          static_cast<std::size_t>(channels) * static_cast<std::size_t>(out->Width()), hdr->coding);
+        }
         ToBitmapOrder(*out);
         return std::move(*out);  // the first frame; the rest is not read
       case JXL_DEC_NEED_MORE_INPUT:
@@ -185,8 +245,8 @@ std::vector<std::uint8_t> ReadJxlIccProfile(std::span<const std::uint8_t> bytes)
         constexpr JxlColorProfileTarget kStored = JXL_COLOR_PROFILE_TARGET_ORIGINAL;
         JxlColorEncoding encoding{};
         if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, kStored, &encoding) == JXL_DEC_SUCCESS &&
-            IsSrgb(encoding))
-          return {};
+            (IsSrgb(encoding) || HdrCoding(encoding)))
+          return {};  // sRGB, or PQ and HLG, which DecodeJxl tone-maps to sRGB
         std::size_t size = 0;
         if (JxlDecoderGetICCProfileSize(decoder, nullptr, kStored, &size) != JXL_DEC_SUCCESS || size == 0 ||
             size > kMaxMetadataBytes)

@@ -20,7 +20,8 @@ class JxlError : public Exception {
 bool LooksLikeJxl(std::span<const std::uint8_t> bytes);
 
 // Bgr24, or Bgra32 (straight alpha) when the image has alpha; any sample
-// depth comes as 8 bits, lossy images in sRGB. The size is checked against
+// depth comes as 8 bits, lossy images in sRGB, and a picture coded with the
+// PQ or HLG transfer tone-mapped to sRGB. The size is checked against
 // the pixel limit before any frame is decoded. Throws JxlError or
 // BitmapTooLarge.
 platform::Bitmap DecodeJxl(std::span<const std::uint8_t> bytes);
@@ -31,7 +32,8 @@ std::vector<std::uint8_t> ReadJxlExif(std::span<const std::uint8_t> bytes);
 
 // The colour profile the decoded pixels are in: the stored one for an image
 // kept in its own colour space (lossless), as ICC. Empty for sRGB, for lossy
-// images (decoded to sRGB) and when the header is damaged.
+// images (decoded to sRGB), for PQ and HLG (tone-mapped to sRGB) and when
+// the header is damaged.
 std::vector<std::uint8_t> ReadJxlIccProfile(std::span<const std::uint8_t> bytes);
 
 }  // namespace plendo::codecs

@@ -39,16 +39,45 @@ void Unpremultiply(platform::Bitmap& bgra) {
   }
 }
 
+namespace {
+
+// How far into a box whose offset word misleads a TIFF header is looked for:
+// past a missing or wrong offset word and a JPEG-style lead-in ("Exif" 00 00
+// or a whole APP1 marker and length).
+constexpr std::size_t kTiffHeaderSearch = 64;
+
+bool StartsTiff(std::span<const std::uint8_t> at) {
+  return at.size() >= 8 && ((at[0] == 'I' && at[1] == 'I' && at[2] == 42 && at[3] == 0) ||
+                            (at[0] == 'M' && at[1] == 'M' && at[2] == 0 && at[3] == 42));
+}
+
+// The TIFF data from `at` on. When a whole JPEG APP1 segment leads to it
+// (FF E1, its length, "Exif" 00 00), as some phones write, the segment's
+// length ends it: what follows the segment is no part of the EXIF.
+std::vector<std::uint8_t> TiffAt(std::span<const std::uint8_t> box, std::size_t at) {
+  std::size_t end = box.size();
+  static constexpr std::uint8_t kApp1[] = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+  if (at >= sizeof kApp1) {
+    const std::uint8_t* lead = box.data() + at - sizeof kApp1;
+    if (lead[0] == kApp1[0] && lead[1] == kApp1[1] && std::equal(kApp1 + 4, std::end(kApp1), lead + 4)) {
+      const std::size_t length = std::size_t{lead[2]} << 8 | lead[3];  // counts itself and "Exif" 00 00
+      if (length >= 8 + 8) end = std::min(end, at + length - 8);
+    }
+  }
+  return {box.begin() + static_cast<std::ptrdiff_t>(at), box.begin() + static_cast<std::ptrdiff_t>(end)};
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> TiffFromExifBox(std::span<const std::uint8_t> box) {
-  if (box.size() < 4) return {};
-  const std::uint32_t offset =
-      (std::uint32_t{box[0]} << 24) | (std::uint32_t{box[1]} << 16) | (std::uint32_t{box[2]} << 8) | box[3];
-  if (offset > box.size() - 4) return {};
-  const std::span<const std::uint8_t> tiff = box.subspan(4 + offset);
-  const bool starts_tiff = tiff.size() >= 8 && ((tiff[0] == 'I' && tiff[1] == 'I' && tiff[2] == 42 && tiff[3] == 0) ||
-                                                (tiff[0] == 'M' && tiff[1] == 'M' && tiff[2] == 0 && tiff[3] == 42));
-  if (!starts_tiff) return {};
-  return {tiff.begin(), tiff.end()};
+  if (box.size() >= 4) {
+    const std::uint32_t offset =
+        (std::uint32_t{box[0]} << 24) | (std::uint32_t{box[1]} << 16) | (std::uint32_t{box[2]} << 8) | box[3];
+    if (offset <= box.size() - 4 && StartsTiff(box.subspan(4 + offset))) return TiffAt(box, 4 + offset);
+  }
+  for (std::size_t at = 0; at < std::min(box.size(), kTiffHeaderSearch); ++at)
+    if (StartsTiff(box.subspan(at))) return TiffAt(box, at);
+  return {};
 }
 
 }  // namespace plendo::codecs

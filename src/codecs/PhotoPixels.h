@@ -25,8 +25,11 @@ void Unpremultiply(platform::Bitmap& bgra);
 
 // HEIF's EXIF item and JPEG XL's "Exif" box hold a 4-byte big-endian offset
 // from the end of that word to the TIFF header, whatever precedes the header
-// (usually "Exif" 00 00), then the TIFF data. That data, or empty when the
-// offset points outside the box or not at a TIFF header.
+// (usually "Exif" 00 00), then the TIFF data. That data; when the offset
+// misleads (some writers leave the word out, or count from elsewhere), the
+// first TIFF header ("II*\0" or "MM\0*") near the start of the box. A
+// JPEG APP1 segment around the data (FF E1, length, "Exif" 00 00) bounds it
+// by its length. Empty when there is none.
 std::vector<std::uint8_t> TiffFromExifBox(std::span<const std::uint8_t> box);
 
 }  // namespace plendo::codecs

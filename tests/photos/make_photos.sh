@@ -78,3 +78,16 @@ cp "$WORK/icc.png" "$WORK/turned.png"
 exiftool -q -overwrite_original -Orientation#=6 "$WORK/turned.png"
 cjxl "$WORK/turned.png" jxl_exif.jxl -d 0 --quiet
 exiftool "${EXIF[@]}" jxl_exif.jxl
+
+# ---- HDR: the colour source's twin coded with PQ and with HLG (BT.2020,
+# SDR white at 203 nits; hdr_twin.py), as AVIF (read through libheif, as a
+# HEIF is) and JPEG XL. heif-enc writes no nclx box for these.
+convert source_colour.png -depth 8 rgb:"$WORK/sdr.rgb"
+for curve in pq:16 hlg:18; do
+  c=${curve%%:*} tc=${curve#*:}
+  ./hdr_twin.py "$c" 61 37 <"$WORK/sdr.rgb" >"$WORK/$c.rgb"
+  convert -size 61x37 -depth 16 -endian MSB rgb:"$WORK/$c.rgb" -strip -define png:bit-depth=16 "$WORK/$c.png"
+  avifenc -s 6 --min 0 --max 10 -d 10 -y 444 --cicp "9/$tc/9" "$WORK/$c.png" "avif_$c.avif" >/dev/null
+done
+cjxl "$WORK/pq.png" jxl_pq.jxl -d 0.5 -x color_space=RGB_D65_202_Rel_PeQ --quiet
+cjxl "$WORK/hlg.png" jxl_hlg.jxl -d 0.5 -x color_space=RGB_D65_202_Rel_HLG --quiet
