@@ -23,6 +23,7 @@ struct Entry {
   bool png = false;
   int depth = 0;
   std::uint64_t area = 0;  // two 32-bit sides multiply past any signed type
+  int listed_depth = 0;    // the directory's bit count
 };
 
 // Bits a pixel of a PNG by its IHDR: bit depth times the samples of its
@@ -94,12 +95,17 @@ Bitmap DecodeIco(Bytes bytes, const PngBytesDecoder& decode_png) {
     // An entry running past the end keeps what is there; its decoder decides.
     Entry e;
     e.data = bytes.subspan(offset, std::min<std::size_t>(size, bytes.size() - offset));
+    e.listed_depth = ReadU16LE(bytes, at + 6);
     if (DescribeEntry(e)) entries.push_back(e);
   }
-  // The richest entry is the one we show: highest depth, then largest; among
-  // equals the first. When it cannot be decoded we try the next best.
+  // The richest entry is the one we show: highest depth, then largest, then
+  // the highest bit count the directory lists (PNG entries made from 16 or
+  // 256 colours often store 32-bit pixels all the same); among equals the
+  // first. When it cannot be decoded we try the next best.
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.depth != b.depth ? a.depth > b.depth : a.area > b.area;
+    if (a.depth != b.depth) return a.depth > b.depth;
+    if (a.area != b.area) return a.area > b.area;
+    return a.listed_depth > b.listed_depth;
   });
   std::size_t spent = 0;
   for (const Entry& e : entries) {

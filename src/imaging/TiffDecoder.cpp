@@ -10,6 +10,7 @@
 
 #include "imaging/DecodeError.h"
 #include "imaging/MemoryInput.h"
+#include "imaging/TiffSamples.h"
 
 namespace plendo::imaging {
 namespace {
@@ -200,15 +201,24 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
   if (IsLab(photometric)) TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   char message[1024] = {};
-  if (!TIFFRGBAImageOK(tif.get(), message)) Fail("unsupported layout");
+  const std::uint16_t orientation = StoredOrientation(tif.get());
+  if (!TIFFRGBAImageOK(tif.get(), message))
+    return Upright(ReadTiffSamples(tif.get(), width, height), orientation);
   // Bgra32 rows are exactly width * 4 bytes, so the bitmap is the raster
   // libtiff fills (top row first); the size limit applies before allocation.
   Bitmap out(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bgra32);
   static_assert(alignof(std::uint32_t) <= alignof(std::max_align_t));
   auto* raster = reinterpret_cast<std::uint32_t*>(out.Row(0));
   // Asked for the file's own orientation, libtiff keeps the rows as stored.
-  const std::uint16_t orientation = StoredOrientation(tif.get());
-  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, orientation, 1)) Fail("damaged image data");
+  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, orientation, 1)) {
+    // The RGBA reader takes some layouts (2- and 4-bit RGB) that it then
+    // cannot put together; the samples are read one by one instead.
+    try {
+      return Upright(ReadTiffSamples(tif.get(), width, height), orientation);
+    } catch (const DecodeError&) {
+      Fail("damaged image data");
+    }
+  }
   RgbaToStraightBgra(out);
   if (IsLab(photometric)) LabToSrgb(out, photometric == PHOTOMETRIC_CIELAB);
   return Upright(std::move(out), orientation);

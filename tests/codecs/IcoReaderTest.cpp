@@ -1,6 +1,8 @@
 // The icon container: which entry is shown, masks, PNG entries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "codecs/IcoReader.h"
 #include "support/TestImages.h"
 
@@ -23,6 +25,21 @@ TEST(IcoReaderTest, HighestDepthWinsThenTheLargest) {
   const Bitmap out = DecodeIco(test::WriteIco({{&small32, 32}, {&big8, 8}, {&big32, 32}}), FakePng);
   EXPECT_EQ(out.Width(), 32);
   EXPECT_EQ(out.PixelAt(5, 5), (Rgba{30, 30, 30, 255}));
+}
+
+// PNG entries made from 16 or 256 colours often store 32-bit pixels all the
+// same: of equal sizes and depths, the directory's bit count decides.
+TEST(IcoReaderTest, EqualPngEntriesGoByTheDirectoryBitCount) {
+  const Bitmap four = test::MakeFlat(16, 16, Rgba{4, 4, 4, 255}, PixelFormat::Bgra32);
+  const Bitmap full = test::MakeFlat(16, 16, Rgba{32, 32, 32, 255}, PixelFormat::Bgra32);
+  const Bitmap eight = test::MakeFlat(16, 16, Rgba{8, 8, 8, 255}, PixelFormat::Bgra32);
+  const Bytes ico = test::WriteIco({{&four, 4, true}, {&full, 32, true}, {&eight, 8, true}});
+  const Bytes best = test::WritePng(full);
+  const auto which = [&](std::span<const std::uint8_t> png) {
+    const bool is_best = std::equal(png.begin(), png.end(), best.begin(), best.end());
+    return test::MakeFlat(1, 1, is_best ? Rgba{1, 1, 1, 255} : Rgba{0, 0, 0, 255});
+  };
+  EXPECT_EQ(DecodeIco(ico, which).PixelAt(0, 0).r, 1);
 }
 
 TEST(IcoReaderTest, AndMaskMakesPixelsTransparent) {

@@ -2,9 +2,15 @@
 // belong (Orientation) and which colours they mean (CIELab).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
+
+#include <tiffio.h>
 
 #include "imaging/ImageDecoder.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
 #include "support/TestImages.h"
 
 namespace plendo::imaging {
@@ -109,6 +115,80 @@ TEST(TiffLab, NegativeAndPositiveAxesKeepTheirSign) {
     EXPECT_GT(green.g, green.r + 80);
     EXPECT_GT(yellow.g, yellow.b + 80);
     EXPECT_GT(blue.b, blue.g + 80);
+  }
+}
+
+// ---- sample layouts libtiff's RGBA reader does not take
+
+struct SampleLayout {
+  const char* name;
+  int bits, format, photometric, samples;
+  std::vector<double> values;     // four pixels' samples
+  std::vector<double> range;      // SMinSampleValue, SMaxSampleValue when given
+  std::vector<std::uint8_t> grey; // the four pixels' expected red (grey for grey layouts)
+};
+
+// Four pixels in one row, written through libtiff: integer samples packed
+// most significant bit first at their width, floating point as floats.
+Bytes WriteSamples(const SampleLayout& l) {
+  TempDir dir;
+  const auto path = dir / "samples.tif";
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, l.bits);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, l.samples);
+  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, l.format);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, l.photometric);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+  if (!l.range.empty()) {
+    TIFFSetField(tif, TIFFTAG_SMINSAMPLEVALUE, l.range[0]);
+    TIFFSetField(tif, TIFFTAG_SMAXSAMPLEVALUE, l.range[1]);
+  }
+  Bytes row((l.values.size() * static_cast<std::size_t>(l.bits) + 7) / 8);
+  for (std::size_t i = 0; i < l.values.size(); ++i) {
+    if (l.format == SAMPLEFORMAT_IEEEFP) {
+      const float f = static_cast<float>(l.values[i]);
+      std::memcpy(row.data() + 4 * i, &f, 4);
+    } else if (l.bits == 16 || l.bits == 32) {
+      const auto v = static_cast<std::uint32_t>(static_cast<std::int64_t>(l.values[i]));
+      std::memcpy(row.data() + i * static_cast<std::size_t>(l.bits / 8), &v, static_cast<std::size_t>(l.bits / 8));
+    } else {
+      const auto v = static_cast<std::uint32_t>(l.values[i]);
+      for (int b = 0; b < l.bits; ++b)
+        if (v >> (l.bits - 1 - b) & 1) {
+          const std::size_t bit = i * static_cast<std::size_t>(l.bits) + static_cast<std::size_t>(b);
+          row[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8));
+        }
+    }
+  }
+  TIFFWriteScanline(tif, row.data(), 0, 0);
+  TIFFClose(tif);
+  return ReadBytes(path);
+}
+
+TEST(TiffSamples, WideNarrowAndFloatingPointSamplesScaleToEightBits) {
+  constexpr int kUint = SAMPLEFORMAT_UINT, kInt = SAMPLEFORMAT_INT, kFloat = SAMPLEFORMAT_IEEEFP;
+  constexpr int kGrey = PHOTOMETRIC_MINISBLACK, kRgb = PHOTOMETRIC_RGB, kCmyk = PHOTOMETRIC_SEPARATED;
+  const SampleLayout layouts[] = {
+      {"12-bit grey", 12, kUint, kGrey, 1, {0, 4095, 2048, 1024}, {}, {0, 255, 128, 64}},
+      {"float grey, the data's range", 32, kFloat, kGrey, 1, {-1, 3, 1, 0}, {}, {0, 255, 128, 64}},
+      {"float grey, the file's range", 32, kFloat, kGrey, 1, {0, 1, 0.5, 2}, {0, 1}, {0, 255, 128, 255}},
+      {"32-bit grey", 32, kUint, kGrey, 1, {0, 4e9, 2e9, 1e9}, {}, {0, 255, 128, 64}},
+      {"signed 32-bit grey", 32, kInt, kGrey, 1, {-2e9, 2e9, 0, -1e9}, {}, {0, 255, 128, 64}},
+      {"float RGB", 32, kFloat, kRgb, 3, {0, 0, 0, 4, 0, 0, 2, 0, 0, 1, 0, 0}, {}, {0, 255, 128, 64}},
+      {"2-bit RGB", 2, kUint, kRgb, 3, {0, 0, 0, 3, 0, 0, 2, 0, 0, 1, 0, 0}, {}, {0, 255, 170, 85}},
+      {"4-bit RGB", 4, kUint, kRgb, 3, {0, 0, 0, 15, 0, 0, 8, 0, 0, 4, 0, 0}, {}, {0, 255, 136, 68}},
+      {"16-bit CMYK", 16, kUint, kCmyk, 4, {65535, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 65535, 0, 0, 0, 32768}, {},
+       {0, 255, 0, 127}},
+  };
+  for (const SampleLayout& l : layouts) {
+    SCOPED_TRACE(l.name);
+    Bitmap b;
+    ASSERT_NO_THROW(b = DecodeImage(WriteSamples(l)));
+    ASSERT_EQ(b.Width(), 4);
+    for (int x = 0; x < 4; ++x) EXPECT_NEAR(b.PixelAt(x, 0).r, l.grey[static_cast<std::size_t>(x)], 1) << x;
   }
 }
 
