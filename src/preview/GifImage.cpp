@@ -21,29 +21,6 @@ using platform::Rect;
 constexpr std::size_t kFrameCost = sizeof(TGIFSubImage) + 64;
 constexpr std::size_t kExtensionCost = 128;
 
-// The LZW data of a frame, from its code size byte on: the bytes its
-// sub-blocks hold, counted without reading them.
-std::size_t ImageDataBytes(GifReader in) {
-  in.ReadByte();
-  std::size_t total = 0;
-  for (int size = in.ReadByte(); size > 0; size = in.ReadByte())
-    total += in.ReadUpTo(static_cast<std::size_t>(size)).size();
-  return total;
-}
-
-// No code gives more than 4096 values, and codes start at the minimum code
-// size plus one bit and only grow. A frame larger than its data could ever
-// fill would cost work by its area for a few bytes of file (its pixels,
-// bitmap and mask), almost all of it fill colour: it is refused. Frames up
-// to kFreePixels are taken whatever their data.
-bool DataCanFill(const GifReader& in, std::uint64_t pixels) {
-  constexpr std::uint64_t kFreePixels = 256 * 256;
-  if (pixels <= kFreePixels) return true;
-  const int code_size = std::clamp(in.Peek(), 0, 8);
-  const std::uint64_t values_per_byte = 4096 * 8 / static_cast<std::uint64_t>(code_size + 1);
-  return pixels / values_per_byte <= ImageDataBytes(in);
-}
-
 }  // namespace
 
 int MulDiv(int a, int b, int c) {
@@ -106,8 +83,10 @@ void TGIFSubImage::LoadFromReader(GifReader& in, GifLoadContext& context) {
   if (descriptor_.flags & kGifColorTableFlag) color_map_ = ReadColorMap(in, descriptor_.flags);
 
   const std::uint64_t pixels = std::uint64_t{descriptor_.width} * descriptor_.height;
-  if (pixels > kGifMaxPixels || !DataCanFill(in, pixels)) throw EGIFTooLarge();
+  if (pixels > kGifMaxPixels) throw EGIFTooLarge();
   context.budget.Charge(static_cast<std::size_t>(pixels));
+  // The fill in one pass; decoding stops where the data ends, so a frame
+  // much larger than its data costs no more than its pixels.
   const std::uint8_t fill = transparent_ ? graphic_control_->TransparentColorIndex() : 0;
   data_.assign(static_cast<std::size_t>(pixels), fill);
   DecodeGifImageData(in, context, this, data_, Width(), Height(), Interlaced());

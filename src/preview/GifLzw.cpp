@@ -75,10 +75,11 @@ int GifLzwDecoder::Restart() {
     if (code < 0) return kNoData;
   } while (code == clear_);
   if (code == end_) return End();
-  // Nothing but the single values exists yet, so the code names no entry.
-  if (code > end_) throw GIFException(gif_text::kCircularEntry);
+  // The first code after a clear is its own value, whatever it is: one above
+  // the end code names no entry yet and shows as its low byte, and the
+  // entries built on it read the table as it stands.
   previous_ = first_ = code;
-  return code;
+  return static_cast<std::uint8_t>(code);
 }
 
 int GifLzwDecoder::End() {
@@ -97,8 +98,10 @@ int GifLzwDecoder::Expand(int code) {
     current = std::min(next_free_, kMaxCodes - 1);
   }
   while (code > end_) {
-    // Every entry's prefix was added before it; anything else is a broken table.
-    if (prefix_[code] >= code || depth_ >= kMaxCodes) throw GIFException(gif_text::kCircularEntry);
+    // An entry may name a later one as its prefix (the first code after a
+    // clear can be any code); one that is its own prefix, or a chain longer
+    // than the table, is a broken table.
+    if (prefix_[code] == code || depth_ >= kMaxCodes) throw GIFException(gif_text::kCircularEntry);
     stack_[depth_++] = suffix_[code];
     code = prefix_[code];
   }

@@ -44,8 +44,8 @@ class GifLzwDecoder {
 
   GifLzwDecoder(GifReader& in, const GifLoadContext& context, const void* sender, int min_code_size);
 
-  // The next value (below 2^m), or kEnd / kNoData. Raises "Circular decoder
-  // table entry" for a code the table cannot hold.
+  // The next value, or kEnd / kNoData. Raises "Circular decoder table entry"
+  // for an entry whose prefix chain does not lead back to a single value.
   int Next();
   // Reads the code after the last pixel: an end code there ends the data.
   void ReadTrailingCode();
