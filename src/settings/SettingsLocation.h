@@ -1,15 +1,18 @@
 #pragma once
 // Where the settings file lives.
 //
-// Normally beside the executable: its path with the extension replaced by
-// ".ENV" (build/bin/plendo -> build/bin/plendo.ENV). When that file cannot be
-// written (a program installed in a read-only folder) the same file name is
-// used under $XDG_CONFIG_HOME/plendo/ (~/.config/plendo/ when unset), so
-// settings are never lost silently. The panel and plendo-batch resolve the
-// location the same way, so both see the same file.
+// An installed Plendo keeps each user's settings in
+// $XDG_CONFIG_HOME/plendo/plendo.ENV (~/.config/plendo/ when unset); while the
+// user has none, a default in $XDG_CONFIG_DIRS (/etc/xdg/plendo/plendo.ENV) is
+// read, and carried over at the first write. Only a build tree or a portable
+// copy keeps the file beside the program (build/bin/plendo.ENV): a copy
+// outside the system's program folders whose folder already holds the file,
+// or is the folder a build put the programs in. The panel and plendo-batch
+// resolve the location the same way, so both see the same file.
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace plendo::settings {
 
@@ -24,20 +27,33 @@ bool CanWriteFile(const std::filesystem::path& file);
 
 // $XDG_CONFIG_HOME/plendo (or $HOME/.config/plendo); empty when neither is set.
 std::filesystem::path ConfigFolder();
+// The plendo folder in each of $XDG_CONFIG_DIRS (default /etc/xdg), most
+// important first.
+std::vector<std::filesystem::path> SystemConfigFolders();
+
+// A folder the system installs programs into (/usr/..., /bin, /sbin), where
+// no user's settings belong.
+bool IsSystemFolder(const std::filesystem::path& folder);
+// A folder a CMake build put the programs in: its parent holds CMakeCache.txt.
+bool IsBuildFolder(const std::filesystem::path& folder);
 
 struct SettingsLocation {
-  std::filesystem::path readPath;   // where start-up reads
+  std::filesystem::path readPath;   // where start-up reads (empty: nowhere, all defaults)
   std::filesystem::path writePath;  // where program end writes
   bool fallback = false;            // writePath is in the config folder
 };
 
-using WritableCheck = std::function<bool(const std::filesystem::path&)>;
+struct SettingsFolders {
+  std::filesystem::path user = ConfigFolder();
+  std::vector<std::filesystem::path> system = SystemConfigFolders();
+  std::function<bool(const std::filesystem::path&)> canWrite = CanWriteFile;
+  std::function<bool(const std::filesystem::path&)> isBuildFolder = IsBuildFolder;
+};
 
-// Beside the executable when writable; otherwise the config folder. While the
-// config folder holds no file yet, start-up still reads the one beside the
-// executable, so a shipped file is picked up and carried over.
+// Beside the program for a build tree or a portable copy whose file can be
+// written; otherwise the user's config folder. There, while the user has no
+// file yet, start-up reads the system default, or a portable copy's own file.
 SettingsLocation ResolveSettingsLocation(const std::filesystem::path& executablePath,
-                                         const WritableCheck& canWrite = CanWriteFile,
-                                         const std::filesystem::path& configFolder = ConfigFolder());
+                                         const SettingsFolders& folders = {});
 
 }  // namespace plendo::settings

@@ -84,6 +84,7 @@ void ApplyEndSettings(IniFile& ini, const AppSettings& a, const MainPanelSetting
 
 void WriteEndSettings(const SettingsLocation& location, const AppSettings& app,
                       const MainPanelSettings& panel) {
+  if (location.writePath.empty()) return;  // no home to keep settings in
   std::error_code ec;
   const bool haveTarget = std::filesystem::exists(location.writePath, ec);
   IniFile ini;
@@ -124,6 +125,7 @@ void WriteSettingsPanelPlacement(const std::filesystem::path& path, std::int32_t
 
 void WriteSettingsPanelPlacement(const SettingsLocation& location, std::int32_t mainTop,
                                  std::int32_t mainLeft, const SettingsPanelPlacement& placement) {
+  if (location.writePath.empty()) return;
   std::error_code ec;
   if (location.fallback && !std::filesystem::exists(location.writePath, ec)) {
     // The first write to the config folder carries the whole file over: a
