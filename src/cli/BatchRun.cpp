@@ -54,6 +54,15 @@ void CheckSize(const std::string& text) {
     throw UsageError("the size '" + text + "' is not a number of pixels: give --size N or --actual-size");
 }
 
+// The standard output carries what scripts read: when it cannot be written
+// (a full disk, /dev/full), the run has failed, whatever else went well.
+int CheckedOutput(std::ostream& out, std::ostream& err, int status) {
+  out.flush();
+  if (out) return status;
+  err << "plendo-batch: write error on the standard output\n";
+  return kExitSomeFailed;
+}
+
 int Usage(std::ostream& err, const std::string& message) {
   err << "plendo-batch: " << message << "\nTry 'plendo-batch --help'.\n";
   return kExitUsage;
@@ -73,11 +82,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const BatchOptions options = ParseBatchOptions(args);
     if (options.help) {
       out << HelpText();
-      return kExitOk;
+      return CheckedOutput(out, err, kExitOk);
     }
     if (options.version) {
       out << "plendo-batch " << build::kVersion << '\n';
-      return kExitOk;
+      return CheckedOutput(out, err, kExitOk);
     }
     if (options.files.empty()) throw UsageError("no files given");
     job = MakeBatchJob(ReadStoredState(SettingsFileFor(options, environment)), options);
@@ -99,7 +108,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   host.on_stop = [&engine] { engine.ClearRunning(); };
   engine.XQTDropFiles(items);
   host.Finish(engine.OutputCount());
-  return host.FailedCount() > 0 || host.Stopped() ? kExitSomeFailed : kExitOk;
+  return CheckedOutput(out, err, host.FailedCount() > 0 || host.Stopped() ? kExitSomeFailed : kExitOk);
 }
 
 }  // namespace plendo::cli

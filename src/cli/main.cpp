@@ -1,24 +1,15 @@
 // plendo-batch: the resize engine from a shell.
 #include <unistd.h>
 
-#include <csignal>
 #include <iostream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/BatchRun.h"
+#include "cli/BatchSignals.h"
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-// The first Ctrl-C finishes the current file and stops; a second one ends
-// the program at once.
-extern "C" void OnInterrupt(int) {
-  interrupted = 1;
-  std::signal(SIGINT, SIG_DFL);
-}
 
 std::filesystem::path ExecutablePath(const char* argv0) {
   std::error_code ec;
@@ -30,12 +21,16 @@ std::filesystem::path ExecutablePath(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const plendo::cli::BatchSignals signals;  // before any other thread starts
   std::ios::sync_with_stdio(false);
-  std::signal(SIGINT, OnInterrupt);
   plendo::cli::BatchEnvironment environment;
   environment.executable = ExecutablePath(argc > 0 ? argv[0] : "plendo-batch");
   environment.show_progress = ::isatty(STDERR_FILENO) == 1;
-  environment.stop_requested = [] { return interrupted != 0; };
+  environment.stop_requested = [&signals] { return signals.StopRequested(); };
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return plendo::cli::RunBatch(args, std::cout, std::cerr, environment);
+  const int status = plendo::cli::RunBatch(args, std::cout, std::cerr, environment);
+  std::cout.flush();
+  std::cerr.flush();
+  signals.EndByCaughtSignal();
+  return status;
 }

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/FileDescriptor.h"
+#include "platform/TempFileList.h"
 
 namespace plendo::platform {
 namespace {
@@ -23,17 +24,24 @@ namespace fs = std::filesystem;
   throw AtomicFileError(what + " " + path.string() + ": " + std::strerror(error), error);
 }
 
-// Removes the temporary file unless it was renamed into place.
+// Removes the temporary file unless it was renamed into place. It is on the
+// process's list of temporary files from its creation to its rename or
+// removal, so a process ended by a signal leaves none behind.
 class TempFile {
  public:
   explicit TempFile(fs::path path) : path_(std::move(path)) {}
   ~TempFile() {
-    if (!kept_) ::unlink(path_.c_str());
+    if (!kept_) ProcessTempFiles().Remove(path_);
   }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   const fs::path& Path() const { return path_; }
-  void Keep() { kept_ = true; }
+  // 0, or the errno of the failed rename.
+  int RenameTo(const fs::path& path, unsigned flags = 0) {
+    const int error = ProcessTempFiles().Rename(path_, path, flags);
+    if (error == 0) kept_ = true;
+    return error;
+  }
 
  private:
   fs::path path_;
@@ -48,7 +56,7 @@ int CreateTemp(const fs::path& folder, fs::path& created) {
     char name[40];
     std::snprintf(name, sizeof name, ".plendo-%016llx.tmp", static_cast<unsigned long long>(random()));
     const fs::path candidate = folder / name;
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ProcessTempFiles().Create(candidate);
     if (fd >= 0) {
       created = candidate;
       return fd;
@@ -116,17 +124,13 @@ AtomicWriteOutcome AlreadyThere(const fs::path& path) {
 }
 
 AtomicWriteOutcome RenameInto(TempFile& temp, const fs::path& path) {
-  if (::rename(temp.Path().c_str(), path.c_str()) != 0) Fail("cannot write", path, errno);
-  temp.Keep();
+  if (const int error = temp.RenameTo(path); error != 0) Fail("cannot write", path, error);
   return AtomicWriteOutcome::Written;
 }
 
 AtomicWriteOutcome RenameIntoFreeName(TempFile& temp, const fs::path& path) {
-  if (::renameat2(AT_FDCWD, temp.Path().c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
-    temp.Keep();
-    return AtomicWriteOutcome::Written;
-  }
-  const int error = errno;
+  const int error = temp.RenameTo(path, RENAME_NOREPLACE);
+  if (error == 0) return AtomicWriteOutcome::Written;
   if (error == EEXIST) return AlreadyThere(path);
   if (error != EINVAL && error != ENOSYS && error != ENOTSUP) Fail("cannot write", path, error);
   // File systems without a no-replace rename: check, then rename.
@@ -160,7 +164,7 @@ AtomicWriteOutcome ReplaceLinked(TempFile& temp, const fs::path& path, const Exi
   try {
     WriteThrough(path, existing, bytes, sync);
   } catch (const AtomicFileError&) {
-    if (::rename(temp.Path().c_str(), path.c_str()) == 0) temp.Keep();
+    temp.RenameTo(path);
     throw;
   }
   return AtomicWriteOutcome::Written;

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "cli/BatchRun.h"
 #include "engine/EngineFixture.h"
@@ -164,6 +170,75 @@ int RunProgram(const std::string& args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+TEST_F(BatchRun, AnUnwritableStandardOutputFailsTheRun) {
+  const fs::path a = Jpeg("a.jpg");
+  std::ostream broken(nullptr);
+  EXPECT_EQ(RunBatch({"--settings", settings_file.string(), "--size", "16", "--out", out.string(), a.string()}, broken,
+                     stderr_, environment),
+            kExitSomeFailed);
+  EXPECT_EQ(RunBatch({"--version"}, broken, stderr_, environment), kExitSomeFailed);
+  EXPECT_NE(Err().find("plendo-batch: write error on the standard output"), std::string::npos);
+}
+
+// The program on a batch long enough to be interrupted: `signals` are sent
+// `delay` after its start (a second one right after the first). Its wait
+// status.
+int InterruptedRun(const test::TempDir& dir, std::chrono::milliseconds delay, std::vector<int> signals) {
+  std::vector<std::string> args = {PLENDO_BATCH_PROGRAM, "--settings", (dir / "s.ENV").string(), "--size", "3000", "--sharpness", "3",
+                                   "--quality", "100", "--out", (dir / "out").string()};
+  for (int i = 0; i < 40; ++i) args.push_back((dir / "a.jpg").string());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return -1;
+  std::this_thread::sleep_for(delay);
+  for (int sig : signals) ::kill(pid, sig);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return status;
+}
+
+class BatchSignals : public ::testing::Test {
+ protected:
+  BatchSignals() {
+    fs::create_directories(dir / "out");
+    test::WriteText(dir / "s.ENV", "");
+    test::WriteJpegSource(dir / "a.jpg", 1800, 1200);
+  }
+  std::vector<std::string> TempFilesLeft() const {
+    std::vector<std::string> left;
+    for (const auto& name : test::Listing(dir / "out"))
+      if (name.rfind(".plendo-", 0) == 0) left.push_back(name);
+    return left;
+  }
+  test::TempDir dir;
+};
+
+TEST_F(BatchSignals, CtrlCEndsTheProgramAsInterruptedAfterTheTally) {
+  const int status = InterruptedRun(dir, std::chrono::milliseconds(300), {SIGINT});
+  ASSERT_TRUE(WIFSIGNALED(status)) << status;
+  EXPECT_EQ(WTERMSIG(status), SIGINT);
+  EXPECT_NE(test::ReadText(dir / "stdout").find("not converted (stopped)\n出力済 "), std::string::npos);
+  EXPECT_EQ(TempFilesLeft(), std::vector<std::string>{});
+}
+
+TEST_F(BatchSignals, TermAtAnyMomentLeavesNoTemporaryFile) {
+  for (int ms : {0, 5, 20, 60, 150, 400}) {
+    for (const auto& signals : {std::vector<int>{SIGTERM}, std::vector<int>{SIGTERM, SIGTERM}}) {
+      const int status = InterruptedRun(dir, std::chrono::milliseconds(ms), signals);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << ms << " ms: " << status;
+      EXPECT_EQ(TempFilesLeft(), std::vector<std::string>{}) << ms << " ms, " << signals.size() << " signals";
+    }
+  }
+}
+
 TEST(BatchProgram, ExitStatuses) {
   EXPECT_EQ(RunProgram("--help"), kExitOk);
   EXPECT_EQ(RunProgram("--no-such-option x.jpg"), kExitUsage);
@@ -173,6 +248,8 @@ TEST(BatchProgram, ExitStatuses) {
   const std::string base = "--settings " + (dir / "s.ENV").string() + " --size 8 --out " + dir.Path().string() + " ";
   EXPECT_EQ(RunProgram(base + (dir / "a.jpg").string()), kExitOk);
   EXPECT_EQ(RunProgram(base + (dir / "missing.jpg").string()), kExitSomeFailed);
+  const int full = std::system((std::string(PLENDO_BATCH_PROGRAM) + " --version >/dev/full 2>/dev/null").c_str());
+  EXPECT_EQ(WIFEXITED(full) ? WEXITSTATUS(full) : -1, kExitSomeFailed);
 }
 
 }  // namespace
