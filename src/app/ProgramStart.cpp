@@ -9,15 +9,43 @@ bool Set(const char* value) { return value && *value; }
 
 }  // namespace
 
-std::vector<std::filesystem::path> FilesFromCommandLine(int argc, const char* const* argv,
-                                                        const std::filesystem::path& cwd) {
-  std::vector<std::filesystem::path> files;
+PanelCommandLine ParsePanelCommandLine(int argc, const char* const* argv, const std::filesystem::path& cwd) {
+  PanelCommandLine line;
+  bool optionsOver = false;
   for (int i = 1; i < argc; ++i) {
     if (!argv[i] || !*argv[i]) continue;
-    const std::filesystem::path given(argv[i]);
-    files.push_back(given.is_absolute() ? given : cwd / given);
+    const std::string_view arg = argv[i];
+    if (!optionsOver && arg == "--") {
+      optionsOver = true;
+    } else if (!optionsOver && arg == "--help") {
+      line.help = true;
+    } else if (!optionsOver && arg == "--version") {
+      line.version = true;
+    } else {
+      const std::filesystem::path given(argv[i]);
+      line.files.push_back(given.is_absolute() ? given : cwd / given);
+    }
   }
-  return files;
+  return line;
+}
+
+std::string PanelHelpText() {
+  return R"(Usage: plendo [--] [FILE]...
+
+Opens the Plendo panel: choose an output folder and a size, then drop image
+files on it, and each becomes a JPEG of that size. Files named here are
+converted as one drop on the panel; while a panel runs, they are handed to it
+and this start ends at once.
+
+Options:
+  --help       show this help and exit
+  --version    show the version and exit
+  --           end of options: every later argument is a file
+
+Every other argument is a file, even one that begins with '-'. The settings
+are kept in $XDG_CONFIG_HOME/plendo/plendo.ENV. For conversions from a shell,
+see plendo-batch.
+)";
 }
 
 std::string PanelPlatform(const EnvironmentLookup& env) {

@@ -8,11 +8,19 @@
 
 namespace plendo::app {
 
-// Every argument is a file to convert (the panel takes no options), made
+// The panel's command line: --help and --version, and files. "--" ends the
+// options; every other argument is a file, whatever it begins with, made
 // absolute against `cwd` so that another process can find it. The bytes of
 // a name are kept as given; empty arguments are dropped.
-std::vector<std::filesystem::path> FilesFromCommandLine(int argc, const char* const* argv,
-                                                        const std::filesystem::path& cwd);
+struct PanelCommandLine {
+  bool help = false;
+  bool version = false;
+  std::vector<std::filesystem::path> files;
+};
+PanelCommandLine ParsePanelCommandLine(int argc, const char* const* argv, const std::filesystem::path& cwd);
+
+// What `plendo --help` prints.
+std::string PanelHelpText();
 
 using EnvironmentLookup = std::function<const char*(const char* name)>;
 

@@ -1,6 +1,8 @@
 // Builds the settings panel's window, its buttons and its five tabs, one
 // builder per tab. Every control gets its fixed place here; FormCreate then
 // fills them from the settings.
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,6 +47,24 @@ QLabel* NavyLabel(const QString& text, QWidget* parent, int left, int top) {
   label->adjustSize();
   label->move(left, top);
   return label;
+}
+
+// Keeps every label of `panel` inside its edges: one that runs past the
+// right edge moves left, and one wider than the panel gets a smaller font.
+// Fonts differ from system to system, so the designed places are kept only
+// where the text fits.
+void FitLabelsInside(QFrame* panel) {
+  const int inner = panel->width() - 2 * panel->frameWidth();
+  for (QLabel* label : panel->findChildren<QLabel*>()) {
+    QFont font = label->font();
+    while (label->width() > inner && font.pixelSize() > 7) {
+      font.setPixelSize(font.pixelSize() - 1);
+      label->setFont(font);
+      label->adjustSize();
+    }
+    const int overshoot = label->x() + label->width() - (panel->frameWidth() + inner);
+    if (overshoot > 0) label->move(std::max(panel->frameWidth(), label->x() - overshoot), label->y());
+  }
 }
 
 // A panel with a raised edge inside a lowered one.
@@ -217,6 +237,7 @@ QWidget* TCFORM::CreateAboutPage() {
   License->setFont(PanelFont(Face::Gothic, 9));
   License->adjustSize();
   License->move((CPanel->width() - License->width()) / 2, 129);
+  FitLabelsInside(CPanel);
   return page;
 }
 

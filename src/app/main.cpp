@@ -4,6 +4,10 @@
 // until the panel closes.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageLogContext>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,8 +15,10 @@
 #include <string>
 #include <system_error>
 
+#include "BuildInfo.h"
 #include "app/PanelHandOver.h"
 #include "app/PanelProbe.h"
+#include "app/PanelSignals.h"
 #include "app/ProgramStart.h"
 #include "app/TMFORM.h"
 #include "platform/Beep.h"
@@ -22,12 +28,16 @@ namespace {
 
 // Qt sees only the program name and the platform we choose, never the
 // user's arguments: the panel reads none but files, whatever their names.
+// The X11 instance name is fixed, so that the window class stays
+// plendo/Plendo however the program was started.
 class QtArguments {
  public:
   QtArguments(char* program, std::string platform) : platform_(std::move(platform)) {
     argv_[argc_++] = program;
+    argv_[argc_++] = nameOption_;
+    argv_[argc_++] = name_;
     if (!platform_.empty()) {
-      argv_[argc_++] = option_;
+      argv_[argc_++] = platformOption_;
       argv_[argc_++] = platform_.data();
     }
   }
@@ -36,10 +46,29 @@ class QtArguments {
 
  private:
   std::string platform_;
-  char option_[10] = "-platform";
-  char* argv_[4] = {};
+  char nameOption_[6] = "-name";
+  char name_[7] = "plendo";
+  char platformOption_[10] = "-platform";
+  char* argv_[6] = {};
   int argc_ = 0;
 };
+
+// While the application object starts: Qt ends the program when no display
+// platform can start, with advice meant for a broken installation. The user
+// gets one plain line and exit status 1 instead; every other message passes.
+void OnStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fputs("plendo: cannot open display\n", stderr);
+    std::_Exit(1);
+  }
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+// --help and --version print and end without a display. False when stdout
+// cannot be written.
+bool Print(const std::string& text) {
+  return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+}
 
 QIcon ProgramIcon() {
   QIcon icon;
@@ -63,7 +92,10 @@ void BringForward(QWidget& panel) {
 
 int main(int argc, char* argv[]) {
   using namespace plendo;
-  const app::PathList files = app::FilesFromCommandLine(argc, argv, CurrentFolder());
+  const app::PanelCommandLine commandLine = app::ParsePanelCommandLine(argc, argv, CurrentFolder());
+  if (commandLine.help) return Print(app::PanelHelpText()) ? 0 : 1;
+  if (commandLine.version) return Print(std::string("plendo ") + build::kVersion + "\n") ? 0 : 1;
+  const app::PathList& files = commandLine.files;
   // A panel already runs: it takes the files, and this start needs no
   // application object at all.
   switch (app::HandOverToRunningPanel(app::HandOverSocketName(), files)) {
@@ -73,8 +105,11 @@ int main(int argc, char* argv[]) {
       return 1;
     case app::HandOverResult::NoPanel: break;
   }
+
   QtArguments qt(argv[0], app::PanelPlatform([](const char* name) { return std::getenv(name); }));
+  qInstallMessageHandler(OnStartMessage);
   QApplication application(qt.argc(), qt.argv());
+  qInstallMessageHandler(nullptr);
 
   // Become the panel, or hand the files to the one that is; when two start
   // at once, the one that loses the socket hands over to the other.
@@ -97,13 +132,22 @@ int main(int argc, char* argv[]) {
                    qPrintable(app::HandOverSocketName()));
   }
 
-  QCoreApplication::setApplicationName(QString::fromUtf8(app::kAppTitleAtStart));
+  // The application's name is its identity (the X11 window class); the
+  // title is what the panel's own windows show.
+  QCoreApplication::setApplicationName(QStringLiteral("Plendo"));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.plendo.Plendo"));
   QApplication::setWindowIcon(ProgramIcon());
   platform::SetBeepHandler([] { QApplication::beep(); });
+  // The panel speaks Japanese, and so do Qt's own dialogs and buttons (the
+  // folder chooser's labels) wherever Qt's translations are installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtTexts);
 
   const auto location = settings::ResolveSettingsLocation(QCoreApplication::applicationFilePath().toStdString());
   panel = std::make_unique<app::TMFORM>(location);
+  const app::CloseOnSignals closeOnSignals(*panel);
   panel->show();
   std::unique_ptr<app::PanelProbe> probe = app::PanelProbe::FromEnvironment(*panel);
   panel->OpenFiles(files);  // runs once the message loop does

@@ -8,7 +8,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "PanelFixture.h"
@@ -53,10 +56,34 @@ TEST(HandOverRequestBytes, DecodeTellsCompleteFromCutAndForeign) {
   }
 }
 
-TEST(ProgramStart, EveryArgumentIsAFileMadeAbsolute) {
-  const char* argv[] = {"plendo", "a.jpg", "/x/b.png", "", "-platform", "sub/caf\xE9.jpg"};
-  EXPECT_EQ(app::FilesFromCommandLine(6, argv, "/home/u"),
-            (std::vector<fs::path>{"/home/u/a.jpg", "/x/b.png", "/home/u/-platform", "/home/u/sub/caf\xE9.jpg"}));
+TEST(ProgramStart, OnlyHelpAndVersionAreOptionsAndEveryOtherArgumentIsAFile) {
+  const char* argv[] = {"plendo", "a.jpg", "/x/b.png", "", "-platform", "--version", "--", "--help", "sub/caf\xE9.jpg"};
+  const app::PanelCommandLine line = app::ParsePanelCommandLine(9, argv, "/home/u");
+  EXPECT_FALSE(line.help);  // after "--": a file
+  EXPECT_TRUE(line.version);
+  EXPECT_EQ(line.files, (std::vector<fs::path>{"/home/u/a.jpg", "/x/b.png", "/home/u/-platform", "/home/u/--help",
+                                               "/home/u/sub/caf\xE9.jpg"}));
+}
+
+// The real program where no display is needed, or none is there.
+TEST(ProgramStart, HelpVersionAndNoDisplayEndAtOnce) {
+  const auto run = [](const QStringList& args, QString* output) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"}) env.remove(name);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(PLENDO_PANEL_PROGRAM), args);
+    if (!p.waitForFinished(20000)) p.kill();
+    *output = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  };
+  QString output;
+  EXPECT_EQ(run({QStringLiteral("--help")}, &output), 0);
+  EXPECT_TRUE(output.startsWith(QStringLiteral("Usage: plendo "))) << output.toStdString();
+  EXPECT_EQ(run({QStringLiteral("--version")}, &output), 0);
+  EXPECT_EQ(output, QStringLiteral("plendo " PLENDO_VERSION "\n"));
+  EXPECT_EQ(run({QStringLiteral("--"), QStringLiteral("--help")}, &output), 1);
+  EXPECT_TRUE(output.endsWith(QStringLiteral("plendo: cannot open display\n"))) << output.toStdString();
 }
 
 TEST(ProgramStart, WaylandSessionsRunThePanelThroughXWayland) {
@@ -243,6 +270,50 @@ TEST_F(HandOverTest, APanelThatNeverAnswersIsReported) {
   ASSERT_TRUE(mute.listen(app::HandOverSocketName()));
   EXPECT_EQ(app::HandOverToRunningPanel(app::HandOverSocketName(), {"/a.jpg"}, 300),
             app::HandOverResult::NoAnswer);
+}
+
+// --- the real panel's end by a signal --------------------------------------------
+
+// Whether process `pid` catches `sig` (its handler is in place).
+bool Catches(qint64 pid, int sig) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+  return false;
+}
+
+// A logout's SIGTERM (or SIGHUP, SIGINT) ends the panel as its end button
+// does: the settings are written and the socket is gone.
+TEST(PanelProgram, ASignalSavesTheSettingsAndRemovesTheSocket) {
+  for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+    TempDir dir;
+    // A copy installed outside the build tree keeps its settings in the
+    // config folder.
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "run");
+    fs::permissions(dir / "run", fs::perms::owner_all);
+    fs::copy_file(PLENDO_PANEL_PROGRAM, dir / "bin" / "plendo");
+    QProcess panel;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((dir / "config").string()));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString((dir / "run").string()));
+    panel.setProcessEnvironment(env);
+    panel.start(QString::fromStdString((dir / "bin" / "plendo").string()), {});
+    ASSERT_TRUE(panel.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Catches(panel.processId(), sig); }, 20000)) << sig;
+    ASSERT_TRUE(fs::exists(dir / "run" / "plendo-panel"));
+
+    ::kill(static_cast<pid_t>(panel.processId()), sig);
+    ASSERT_TRUE(panel.waitForFinished(20000)) << sig;
+    EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << sig;
+    EXPECT_EQ(panel.exitCode(), 0) << sig;
+    std::stringstream saved;
+    saved << std::ifstream(dir / "config" / "plendo" / "plendo.ENV").rdbuf();
+    EXPECT_NE(saved.str().find("[MFORM]"), std::string::npos) << sig;
+    EXPECT_FALSE(fs::exists(dir / "run" / "plendo-panel")) << sig;
+    EXPECT_FALSE(fs::exists(dir / "bin" / "plendo.ENV")) << sig;
+  }
 }
 
 }  // namespace
