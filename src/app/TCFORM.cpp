@@ -54,7 +54,7 @@ SettingsPanelDialogs DefaultSettingsPanelDialogs() {
     return box.clickedButton() == yes;
   };
   d.showNotice = [](QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitleAtStart), text,
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text,
                     QMessageBox::Ok, owner);
     box.exec();
   };

@@ -132,9 +132,6 @@ int main(int argc, char* argv[]) {
                    qPrintable(app::HandOverSocketName()));
   }
 
-  // The application's name is its identity (the X11 window class); the
-  // title is what the panel's own windows show.
-  QCoreApplication::setApplicationName(QStringLiteral("Plendo"));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.plendo.Plendo"));
   QApplication::setWindowIcon(ProgramIcon());
   platform::SetBeepHandler([] { QApplication::beep(); });
@@ -147,6 +144,11 @@ int main(int argc, char* argv[]) {
 
   const auto location = settings::ResolveSettingsLocation(QCoreApplication::applicationFilePath().toStdString());
   panel = std::make_unique<app::TMFORM>(location);
+  // The panel names the application with its title and version; the X11
+  // window class, which desktops match launchers and window rules by, is the
+  // application's name when the first window appears and must stay the same
+  // from release to release: plendo/Plendo.
+  QCoreApplication::setApplicationName(QStringLiteral("Plendo"));
   const app::CloseOnSignals closeOnSignals(*panel);
   panel->show();
   std::unique_ptr<app::PanelProbe> probe = app::PanelProbe::FromEnvironment(*panel);
