@@ -3,7 +3,8 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME plendo)
 set(CPACK_PACKAGE_VENDOR "Plendo Project")
-set(CPACK_PACKAGE_CONTACT "Plendo Project")
+set(CPACK_PACKAGE_CONTACT ${PLENDO_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${PLENDO_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch image resizer with an always-on-top drop panel")
 set(CPACK_PACKAGE_DESCRIPTION
     "Keep the small panel open, choose an output folder and a size, and drop image

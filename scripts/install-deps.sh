@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Plendo needs to build, test, run and package
-# (help2man writes the manual page; desktop-file-utils and appstream check the
+# (help2man writes the manual pages; desktop-file-utils and appstream check the
 # desktop entry and metainfo; dpkg-dev and file let CPack find the .deb's
-# library dependencies); with
+# library dependencies, lintian checks the package; qt6-translations-l10n
+# holds Qt's own Japanese texts for the panel's dialogs); with
 # --bench also the peers and tools bench/compare.sh measures against; with
 # --fuzz also clang, for the libFuzzer build of fuzz/.
 # Quick and quiet when everything is present; apt-get update only when not.
@@ -17,7 +18,8 @@ PACKAGES=(
   fonts-ipafont-gothic
   libimage-exiftool-perl
   xvfb xauth imagemagick
-  help2man desktop-file-utils appstream dpkg-dev file
+  qt6-translations-l10n
+  help2man desktop-file-utils appstream dpkg-dev file lintian
 )
 
 case "${1:-}" in

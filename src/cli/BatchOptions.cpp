@@ -47,7 +47,32 @@ struct CommandLine {
   std::map<std::string, ValueSetter> values;
   std::map<std::string, FlagSetter> flags;
   std::vector<HelpLine> help;
+  std::vector<OptionSpec> specs;
 };
+
+template <typename T>
+std::vector<std::string> Names(const std::vector<std::pair<std::string, T>>& choices) {
+  std::vector<std::string> names;
+  for (const auto& [name, unused] : choices) names.push_back(name);
+  return names;
+}
+
+const std::vector<std::pair<std::string, engine::SizeSide>> kSides = {
+    {"long", engine::SizeSide::LongSide}, {"width", engine::SizeSide::Width}, {"height", engine::SizeSide::Height}};
+const std::vector<std::pair<std::string, std::int32_t>> kTypes = {
+    {"all", -1},
+    {"bmp", settings::kTypeBmp},
+    {"jpeg", settings::kTypeJpeg},
+    {"gif", settings::kTypeGif},
+    {"png", settings::kTypePng},
+    {"tiff", settings::kTypeTiff},
+    {"wmf", settings::kTypeWmf},
+    {"emf", settings::kTypeEmf},
+    {"ico", settings::kTypeIcon},
+    {"heif", settings::kTypeHeif},
+    {"avif", settings::kTypeAvif},
+    {"webp", settings::kTypeWebp},
+    {"jxl", settings::kTypeJxl}};
 
 void AddPanelOptions(CommandLine& c) {
   c.values["--size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
@@ -58,20 +83,14 @@ void AddPanelOptions(CommandLine& c) {
   };
   c.flags["--actual-size"] = [](BatchOptions& o) { o.size_text = kActualSizeText; };
   c.values["--side"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
-    o.side = Choose<engine::SizeSide>(
-        opt, v, {{"long", engine::SizeSide::LongSide}, {"width", engine::SizeSide::Width}, {"height", engine::SizeSide::Height}});
+    o.side = Choose<engine::SizeSide>(opt, v, kSides);
   };
   c.values["--out"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     if (v.empty()) throw UsageError(opt + " wants a folder");
     o.out_dir = v;
   };
   c.values["--type"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
-    o.type = Choose<std::int32_t>(opt, v,
-                                  {{"all", -1}, {"bmp", settings::kTypeBmp}, {"jpeg", settings::kTypeJpeg},
-                                   {"gif", settings::kTypeGif}, {"png", settings::kTypePng}, {"tiff", settings::kTypeTiff},
-                                   {"wmf", settings::kTypeWmf}, {"emf", settings::kTypeEmf}, {"ico", settings::kTypeIcon},
-                                   {"heif", settings::kTypeHeif}, {"avif", settings::kTypeAvif},
-                                   {"webp", settings::kTypeWebp}, {"jxl", settings::kTypeJxl}});
+    o.type = Choose<std::int32_t>(opt, v, kTypes);
   };
   c.values["--settings"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     if (v.empty()) throw UsageError(opt + " wants a file");
@@ -79,16 +98,26 @@ void AddPanelOptions(CommandLine& c) {
   };
   c.flags["--help"] = c.flags["-h"] = [](BatchOptions& o) { o.help = true; };
   c.flags["--version"] = [](BatchOptions& o) { o.version = true; };
+  std::string types;
+  for (const auto& name : Names(kTypes)) types += (types.empty() ? "" : "|") + name;
   c.help.insert(c.help.end(),
                 {{OptionGroup::Size, "--size N", "the chosen side gets N pixels"},
                  {OptionGroup::Size, "--actual-size", "keep each image's own size"},
                  {OptionGroup::Size, "--side long|width|height", "which side N applies to (default: the panel's choice)"},
                  {OptionGroup::Output, "--out DIR", "write into DIR (it must exist)"},
-                 {OptionGroup::Input, "--type all|bmp|jpeg|gif|png|tiff|wmf|emf|ico|heif|avif|webp|jxl",
-                  "convert every file, or only files with that type's extensions"},
+                 {OptionGroup::Input, "--type " + types, "convert every file, or only files with that type's extensions"},
                  {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
                  {OptionGroup::Other, "-h, --help", "show this help"},
                  {OptionGroup::Other, "--version", "show the version"}});
+  c.specs.insert(c.specs.end(), {{"--size", OptionValue::Number, {}, c.help[0].help},
+                                 {"--actual-size", OptionValue::None, {}, c.help[1].help},
+                                 {"--side", OptionValue::Choice, Names(kSides), c.help[2].help},
+                                 {"--out", OptionValue::Folder, {}, c.help[3].help},
+                                 {"--type", OptionValue::Choice, Names(kTypes), c.help[4].help},
+                                 {"--settings", OptionValue::File, {}, c.help[5].help},
+                                 {"-h", OptionValue::None, {}, c.help[6].help},
+                                 {"--help", OptionValue::None, {}, c.help[6].help},
+                                 {"--version", OptionValue::None, {}, c.help[7].help}});
 }
 
 // Every settings entry that has an option, as the table spells it.
@@ -103,12 +132,16 @@ void AddSettingOptions(CommandLine& c) {
         o.settings.push_back({&e, value});
       };
       c.help.push_back({opt.group, std::string(opt.name) + " " + opt.value_name, opt.help});
+      c.specs.push_back({opt.name, opt.choices.empty() ? OptionValue::Number : OptionValue::Choice,
+                         Names(opt.choices), opt.help});
       continue;
     }
     c.flags[opt.name] = [&e](BatchOptions& o) { o.settings.push_back({&e, 1}); };
+    c.specs.push_back({opt.name, OptionValue::None, {}, opt.help});
     std::string spelled = opt.name;
     if (opt.off_name) {
       c.flags[opt.off_name] = [&e](BatchOptions& o) { o.settings.push_back({&e, 0}); };
+      c.specs.push_back({opt.off_name, OptionValue::None, {}, std::string("the opposite of ") + opt.name});
       spelled += std::string(", ") + opt.off_name;
     }
     c.help.push_back({opt.group, spelled, opt.help});
@@ -211,13 +244,15 @@ BatchJob MakeBatchJob(const BatchJob& stored, const BatchOptions& o) {
   return job;
 }
 
+const std::vector<OptionSpec>& OptionSpecs() { return Options().specs; }
+
 std::string HelpText() {
   std::string text = R"(Usage: plendo-batch [options] FILE...
 
 Converts each FILE to a JPEG of the chosen pixel size, as the Plendo panel
 does with files dropped on it. Every option defaults to the panel's settings
-file (plendo.ENV beside the programs, or in $XDG_CONFIG_HOME/plendo/ when
-their folder is not writable); plendo-batch never writes that file.
+file, $XDG_CONFIG_HOME/plendo/plendo.ENV (plendo.ENV beside the programs for a
+build or a portable copy); plendo-batch never writes that file.
 )";
   const std::pair<OptionGroup, const char*> groups[] = {{OptionGroup::Size, "Size"},
                                                         {OptionGroup::Output, "Output"},

@@ -59,4 +59,15 @@ BatchJob MakeBatchJob(const BatchJob& stored, const BatchOptions& options);
 
 std::string HelpText();
 
+// One option as a shell completes it: what its value is.
+enum class OptionValue { None, Number, Choice, Folder, File };
+struct OptionSpec {
+  std::string name;  // "--size", "-h"
+  OptionValue value = OptionValue::None;
+  std::vector<std::string> choices;  // for OptionValue::Choice
+  std::string help;
+};
+// Every option ParseBatchOptions takes.
+const std::vector<OptionSpec>& OptionSpecs();
+
 }  // namespace plendo::cli

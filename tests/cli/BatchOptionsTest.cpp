@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+#include <sstream>
+
 #include "cli/BatchOptions.h"
+#include "cli/ShellCompletion.h"
 #include "support/TestNames.h"
 
 namespace plendo::cli {
@@ -85,6 +90,41 @@ TEST(BatchOptions, HelpListsEveryOptionOfTheSettingsTable) {
     if (!e.HasOption()) continue;
     EXPECT_NE(help.find(e.option.name), std::string::npos) << e.option.name;
     if (e.option.off_name) EXPECT_NE(help.find(e.option.off_name), std::string::npos) << e.option.off_name;
+  }
+}
+
+// --help and the completion scripts name the same options: every option the
+// help shows is completed by each shell, and no script offers one more.
+TEST(ShellCompletion, EveryShellCompletesExactlyTheOptionsOfHelp) {
+  std::set<std::string> in_help;
+  const std::regex option(R"((^|[ ,])(--?[a-z][a-z-]*))");
+  std::istringstream help(HelpText());
+  for (std::string line; std::getline(help, line);)
+    if (line.rfind("  -", 0) == 0)
+      for (std::sregex_iterator m(line.begin(), line.end(), option), end; m != end; ++m) in_help.insert((*m)[2]);
+  std::set<std::string> specs;
+  for (const OptionSpec& o : OptionSpecs()) specs.insert(o.name);
+  EXPECT_EQ(specs, in_help);
+
+  const struct {
+    const char* shell;
+    std::string script;
+    std::regex offered;
+  } scripts[] = {
+      {"bash", BashCompletion(), std::regex(R"(compgen -W '(--[^']*)')")},
+      {"zsh", ZshCompletion(), std::regex(R"(^  '(-[-a-z]+)\[)")},
+      {"fish", FishCompletion(), std::regex(R"(^complete -c plendo-batch -[ls] ([a-z-]+))")},
+  };
+  for (const auto& s : scripts) {
+    std::set<std::string> offered;
+    std::istringstream lines(s.script);
+    for (std::string line; std::getline(lines, line);) {
+      std::smatch m;
+      if (!std::regex_search(line, m, s.offered)) continue;
+      std::istringstream words(m[1].str());
+      for (std::string w; words >> w;) offered.insert(std::string(s.shell) == "fish" ? (w.size() == 1 ? "-" : "--") + w : w);
+    }
+    EXPECT_EQ(offered, specs) << s.shell;
   }
 }
 

@@ -21,3 +21,12 @@ for lib in libqt6widgets6 libqt6network6 libjpeg62-turbo libpng16-16 libtiff6 li
   grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "${version}-1" ] || fail "version"
+
+# Debian's own checks: no error and no warning.
+if ! command -v lintian >/dev/null; then
+  echo "lintian is not installed (scripts/install-deps.sh installs it): package not checked"
+  exit 0
+fi
+lintian_out=$(lintian --fail-on none "$deb" 2>&1)
+echo "$lintian_out"
+! grep -E '^[EW]: ' <<<"$lintian_out" || fail "lintian reports errors or warnings"

@@ -15,11 +15,16 @@ for f in bin/plendo bin/plendo-batch; do
   [ -x "$f" ] || fail "$f is not executable"
   ! readelf -d "$f" | grep -qE 'R(UN)?PATH' || fail "$f still points into the build tree"
 done
-for png in share/icons/hicolor/*x*/apps/plendo.png; do
+for png in share/icons/hicolor/*x*/apps/org.plendo.Plendo.png; do
   size=${png#share/icons/hicolor/}; size=${size%%/*}
   [ "$(identify -format '%wx%h' "$png")" = "$size" ] || fail "$png is not $size"
 done
 zcat share/man/man1/plendo-batch.1.gz | grep -qF '\-\-jobs' || fail "the manual page lacks --jobs"
+zcat share/man/man1/plendo.1.gz | grep -qF 'plendo-panel' || fail "the panel's manual page lacks its FILES"
+# Each shell reads its completion script without complaint.
+bash -n share/bash-completion/completions/plendo-batch || fail "bash completion"
+if command -v zsh >/dev/null; then zsh -n share/zsh/vendor-completions/_plendo-batch || fail "zsh completion"; fi
+if command -v fish >/dev/null; then fish -n share/fish/vendor_completions.d/plendo-batch.fish || fail "fish completion"; fi
 
 [ "$(bin/plendo-batch --version)" = "plendo-batch $version" ] || fail "--version"
 mkdir "$work/in" "$work/out"
