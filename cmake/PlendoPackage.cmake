@@ -23,6 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries come from shlibdeps; the panel's Japanese texts need a font
 # that has them, which no library names.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
+# Qt's own texts (the folder chooser's labels) in Japanese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 if(PLENDO_SUPPORT_URL)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PLENDO_SUPPORT_URL})
 endif()
