@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocalServer>
 #include <QLocale>
 #include <QMessageLogContext>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -82,6 +84,20 @@ std::filesystem::path CurrentFolder() {
   return std::filesystem::current_path(ec);
 }
 
+// Qt ends the program with exit(1) when the X connection breaks, from deep
+// inside the message loop: main() never gets to end the panel. What it would
+// have done is registered here, and run by exit().
+std::function<void()>& PanelEndAtExit() {
+  static std::function<void()> end;
+  return end;
+}
+
+extern "C" void RunPanelEndAtExit() {
+  std::function<void()> end;
+  end.swap(PanelEndAtExit());
+  if (end) end();
+}
+
 void BringForward(QWidget& panel) {
   if (panel.isMinimized()) panel.showNormal();
   panel.raise();
@@ -119,6 +135,7 @@ int main(int argc, char* argv[]) {
     BringForward(*panel);
     panel->OpenFiles(std::move(handed));
   });
+  bool listening = false;
   for (int attempt = 0; attempt < 2; ++attempt) {
     const app::HandOverResult result = app::HandOverToRunningPanel(app::HandOverSocketName(), files);
     if (result == app::HandOverResult::Delivered) return 0;
@@ -126,7 +143,7 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "plendo: the running panel did not take the files\n");
       return 1;
     }
-    if (server.Listen()) break;
+    if ((listening = server.Listen())) break;
     if (attempt == 1)  // still a panel of its own, only deaf to later starts
       std::fprintf(stderr, "plendo: cannot listen on %s; files opened later start another panel\n",
                    qPrintable(app::HandOverSocketName()));
@@ -152,8 +169,15 @@ int main(int argc, char* argv[]) {
   const app::CloseOnSignals closeOnSignals(*panel);
   panel->show();
   std::unique_ptr<app::PanelProbe> probe = app::PanelProbe::FromEnvironment(*panel);
+  PanelEndAtExit() = [&panel, &probe, listening] {
+    probe.reset();
+    panel.reset();  // writes the settings
+    if (listening) QLocalServer::removeServer(app::HandOverSocketName());
+  };
+  std::atexit(RunPanelEndAtExit);
   panel->OpenFiles(files);  // runs once the message loop does
   const int rc = application.exec();
+  PanelEndAtExit() = nullptr;
   probe.reset();
   panel.reset();  // writes the settings
   platform::SetBeepHandler(nullptr);

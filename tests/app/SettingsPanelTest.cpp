@@ -391,6 +391,9 @@ TEST_F(SettingsPanelTest, OnlyLabelsWithAnAddressAreLinks) {
   EXPECT_EQ(p.Twitter->cursor().shape(), Qt::ArrowCursor);
   EXPECT_EQ(p.Twitter->text().toStdString(), app::kSocialHandle);
   EXPECT_EQ(p.SupportPage->text().toStdString(), "<< Plendo サポートページを開く >>");
+  // Whatever the fonts, no label of the about box runs past its edges.
+  for (const QLabel* label : p.CPanel->findChildren<QLabel*>())
+    EXPECT_TRUE(p.CPanel->contentsRect().contains(label->geometry())) << label->text().toStdString();
 }
 
 TEST_F(SettingsPanelTest, SettingsButtonOpensModallyAndRefreshesTheLamps) {
