@@ -149,6 +149,7 @@ int main(int argc, char* argv[]) {
                    qPrintable(app::HandOverSocketName()));
   }
 
+  QCoreApplication::setApplicationName(QString::fromUtf8(app::kAppTitleAtStart));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.plendo.Plendo"));
   QApplication::setWindowIcon(ProgramIcon());
   platform::SetBeepHandler([] { QApplication::beep(); });

@@ -67,10 +67,12 @@ TEST(ProgramStart, OnlyHelpAndVersionAreOptionsAndEveryOtherArgumentIsAFile) {
 
 // The real program where no display is needed, or none is there.
 TEST(ProgramStart, HelpVersionAndNoDisplayEndAtOnce) {
-  const auto run = [](const QStringList& args, QString* output) {
+  TempDir runtime;  // no running panel to hand the files to
+  const auto run = [&runtime](const QStringList& args, QString* output) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"}) env.remove(name);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime.Path().string()));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(PLENDO_PANEL_PROGRAM), args);
     if (!p.waitForFinished(20000)) p.kill();
