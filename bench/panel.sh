@@ -81,6 +81,7 @@ settings_for() { # SIZE: 原寸 is item 0, SIZE item 1; gamma and sharpening at 
 
 start_panel() {
   : >"$PROBE"
+  rm -f "$XDG_RUNTIME_DIR/plendo-panel"  # a socket left by the panel before
   PLENDO_PANEL_PROBE=$PROBE PLENDO_PANEL_PROBE_STOP_MS=${STOP_MS:-0} "$APP/plendo" >/dev/null 2>&1 &
   PANEL_PID=$!
   for _ in $(seq 200); do [ -S "$XDG_RUNTIME_DIR/plendo-panel" ] && break; sleep 0.05; done
