@@ -90,40 +90,38 @@ start_panel() {
 }
 stop_panel() { kill "$PANEL_PID" 2>/dev/null || true; wait "$PANEL_PID" 2>/dev/null || true; PANEL_PID=""; }
 
-now() { date +%s.%N; }
-
-wait_for_outputs() { # COUNT
-  local n
-  for _ in $(seq 6000); do
-    n=$(find "$OUT" -maxdepth 1 -name '*.jpg' | wc -l)
-    [ "$n" -ge "$1" ] && return 0
-    sleep 0.005
-  done
-  die "the panel wrote $n of $1 files"
+# Times a command from its start until COUNT outputs (*.jpg) stand in $OUT,
+# polling from one quiet process so the polling itself costs the panel nothing.
+timed_until_outputs() { # COUNT COMMAND...
+  "$PYTHON" - "$OUT" "$@" <<'PY'
+import os, subprocess, sys, time
+out, count, command = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+def written():
+    return sum(1 for e in os.scandir(out) if e.name.endswith(".jpg") and not e.name.startswith("."))
+start = time.perf_counter()
+subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+deadline = start + 120
+while written() < count:
+    if time.perf_counter() > deadline:
+        sys.exit("panel.sh: the outputs did not all appear")
+    time.sleep(0.002)
+print(f"{time.perf_counter() - start:.4f}")
+PY
 }
 
 panel_once() { # FILES...
   rm -f "$OUT"/*
-  local t0 t1
-  t0=$(now)
-  "$APP/plendo" "$@" >/dev/null 2>&1
-  wait_for_outputs $#
-  t1=$(now)
+  timed_until_outputs $# "$APP/plendo" "$@"
   # The batch ends after its last file: let the probe write its line.
   for _ in $(seq 200); do [ "$(wc -l <"$PROBE")" -gt "${PROBE_LINES:-0}" ] && break; sleep 0.01; done
   PROBE_LINES=$(wc -l <"$PROBE")
-  echo "$t1 - $t0" | bc -l
 }
 
 batch_once() { # SIZE FILES...   (its peak memory in kB goes to $WORK/batch_rss)
   local size=$1; shift
   rm -f "$OUT"/*
-  local t0 t1
-  t0=$(now)
-  /usr/bin/time -f %M -o "$WORK/batch_rss" \
-    "$APP/plendo-batch" --settings "$APP/plendo.ENV" --size "$size" --side long --out "$OUT" "$@" >/dev/null
-  t1=$(now)
-  echo "$t1 - $t0" | bc -l
+  timed_until_outputs $# /usr/bin/time -f %M -o "$WORK/batch_rss" \
+    "$APP/plendo-batch" --settings "$APP/plendo.ENV" --size "$size" --side long --out "$OUT" "$@"
 }
 
 best() { sort -g | head -n 1; }

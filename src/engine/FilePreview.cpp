@@ -40,6 +40,18 @@ int OrientationOf(std::span<const std::uint8_t> bytes, ImageFormat format) {
   return block.empty() ? 1 : exif::ReadJpegOrientation(block);
 }
 
+// A PNG as its own decoder shows it, already put down on the monitor's
+// background at the size it is shown: what the panel would paint, without
+// keeping the whole decoded picture until then.
+std::unique_ptr<preview::TGraphic> RenderPng(preview::TPNGObject& png, preview::PreviewArea area) {
+  const platform::Rect placed = preview::PlaceImage(png.GetWidth(), png.GetHeight(), area.width, area.height);
+  platform::Canvas canvas(std::max(placed.Width(), 1), std::max(placed.Height(), 1));
+  canvas.Fill(canvas.ClientRect(), preview::kMonitorBackground);
+  png.Draw(canvas, canvas.ClientRect());
+  return std::make_unique<preview::TScaledPicture>(platform::ConvertToBgr24(canvas.Pixels()), png.GetWidth(),
+                                                   png.GetHeight());
+}
+
 // The scale denominator (1, 2, 4, 8) at which a reduced decode still has a
 // pixel for every pixel the picture control shows.
 int ScaleForPreview(int width, int height, preview::PreviewArea area) {
@@ -58,9 +70,10 @@ FilePreview::FilePreview(const std::filesystem::path& source, std::span<const st
     try {
       png_ = std::make_unique<preview::TPNGObject>();
       png_->LoadFromBytes(bytes);
+      made_ = RenderPng(*png_, area);
     } catch (...) {
       png_.reset();
-      png_failed_ = true;
+      made_.reset();
     }
     return;
   }
@@ -72,9 +85,11 @@ FilePreview::FilePreview(const std::filesystem::path& source, std::span<const st
   }
 }
 
-std::optional<platform::Bitmap> FilePreview::PixelsForConversion() const {
+std::optional<platform::Bitmap> FilePreview::PixelsForConversion() {
   if (!png_) return std::nullopt;
-  return png_->PlainPixels();
+  std::optional<platform::Bitmap> pixels = png_->TakePlainPixels();
+  png_.reset();
+  return pixels;
 }
 
 bool FilePreview::FromConversion(const FileConversion& result) const {
@@ -98,7 +113,11 @@ void FilePreview::See(const platform::Bitmap& pixels, int width, int height) {
 void FilePreview::Finish(FileConversion& result) {
   if (area_.Empty()) return;
   try {
-    if (decoder_ == PreviewDecoder::Png) return RenderOwnPicture(result);
+    if (decoder_ == PreviewDecoder::Png) {
+      result.preview = std::move(made_);
+      result.preview_failed = !result.preview;
+      return;
+    }
     if (!FromConversion(result)) return LoadWithOwnDecoder(result);
     const int width = static_cast<int>(result.source_width), height = static_cast<int>(result.source_height);
     if (decoder_ == PreviewDecoder::Metafile)
@@ -143,21 +162,6 @@ void FilePreview::DrawMetafile(int width, int height) {
   } catch (const codecs::MetafileError&) {
   }
   made_ = std::make_unique<preview::TScaledPicture>(std::move(pixels), width, height);
-}
-
-// A PNG as its own decoder shows it, already put down on the monitor's
-// background at the size it is shown: what the panel would paint, without
-// keeping the whole decoded picture until then.
-void FilePreview::RenderOwnPicture(FileConversion& result) {
-  result.preview_failed = !png_;
-  if (!png_) return;
-  const platform::Rect placed = preview::PlaceImage(png_->GetWidth(), png_->GetHeight(), area_.width, area_.height);
-  platform::Canvas canvas(std::max(placed.Width(), 1), std::max(placed.Height(), 1));
-  canvas.Fill(canvas.ClientRect(), preview::kMonitorBackground);
-  png_->Draw(canvas, canvas.ClientRect());
-  result.preview = std::make_unique<preview::TScaledPicture>(platform::ConvertToBgr24(canvas.Pixels()),
-                                                             png_->GetWidth(), png_->GetHeight());
-  png_.reset();
 }
 
 // GIF always; any other file whose content is not what its

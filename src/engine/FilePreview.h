@@ -28,7 +28,7 @@ class FilePreview {
 
   // The picture as the conversion would decode it, taken from the preview's
   // own decode where the two agree (a plain 8-bit PNG); empty otherwise.
-  std::optional<platform::Bitmap> PixelsForConversion() const;
+  std::optional<platform::Bitmap> PixelsForConversion();
 
   // The conversion's JPEG rows, decoded at 1/scale of `width` x `height`.
   void Watch(imaging::JpegRowStream& rows, int width, int height);
@@ -46,7 +46,6 @@ class FilePreview {
   void DecodeForPreviewOnly(int width, int height);
   void DrawMetafile(int width, int height);
   void LoadWithOwnDecoder(FileConversion& result) const;
-  void RenderOwnPicture(FileConversion& result);
 
   std::span<const std::uint8_t> bytes_;
   preview::PreviewArea area_;
@@ -54,8 +53,9 @@ class FilePreview {
   int orientation_ = 1;  // EXIF Orientation of a JPEG or WebP source
   std::optional<preview::PreviewSampler> sampler_;
   std::unique_ptr<preview::TGraphic> made_;
-  std::unique_ptr<preview::TPNGObject> png_;  // a PNG decoded ahead by the preview's own decoder
-  bool png_failed_ = false;
+  // A PNG decoded ahead by the preview's own decoder, its preview already
+  // made, until the conversion has taken its pixels.
+  std::unique_ptr<preview::TPNGObject> png_;
 };
 
 }  // namespace plendo::engine

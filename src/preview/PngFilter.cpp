@@ -1,5 +1,6 @@
 #include "preview/PngFilter.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace plendo::preview {
@@ -22,19 +23,22 @@ void UnfilterRow(std::uint8_t* row, const std::uint8_t* previous, std::size_t le
     case 2:
       for (std::size_t i = 0; i < length; ++i) cur[i] = static_cast<std::uint8_t>(cur[i] + up[i]);
       break;
-    case 3:
-      for (std::size_t i = 0; i < length; ++i) {
-        const unsigned left = i >= offset ? cur[i - offset] : 0;
-        cur[i] = static_cast<std::uint8_t>(cur[i] + ((left + up[i]) >> 1));
-      }
+    // The first pixel has nothing to its left; the rest of the row is the
+    // hot loop of a photo's decode, so it runs without that test.
+    case 3: {
+      const std::size_t first = std::min(offset, length);
+      for (std::size_t i = 0; i < first; ++i) cur[i] = static_cast<std::uint8_t>(cur[i] + (up[i] >> 1));
+      for (std::size_t i = first; i < length; ++i)
+        cur[i] = static_cast<std::uint8_t>(cur[i] + ((unsigned{cur[i - offset]} + up[i]) >> 1));
       break;
-    case 4:
-      for (std::size_t i = 0; i < length; ++i) {
-        const std::uint8_t left = i >= offset ? cur[i - offset] : 0;
-        const std::uint8_t upper_left = i >= offset ? up[i - offset] : 0;
-        cur[i] = static_cast<std::uint8_t>(cur[i] + PaethPredictor(left, up[i], upper_left));
-      }
+    }
+    case 4: {
+      const std::size_t first = std::min(offset, length);
+      for (std::size_t i = 0; i < first; ++i) cur[i] = static_cast<std::uint8_t>(cur[i] + PaethPredictor(0, up[i], 0));
+      for (std::size_t i = first; i < length; ++i)
+        cur[i] = static_cast<std::uint8_t>(cur[i] + PaethPredictor(cur[i - offset], up[i], up[i - offset]));
       break;
+    }
     default:  // 0, and unknown types: kept as they are
       break;
   }

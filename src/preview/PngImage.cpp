@@ -161,12 +161,16 @@ const PngHeader& TPNGObject::Header() const {
   return *header_;
 }
 
-std::optional<platform::Bitmap> TPNGObject::PlainPixels() const {
+std::optional<platform::Bitmap> TPNGObject::TakePlainPixels() {
   if (!loaded_ || !header_ || header_->bit_depth != 8 || trns_) return std::nullopt;
   if (header_->colour_type != 2 && header_->colour_type != 6) return std::nullopt;
   if (gamma_ != IdentityGamma()) return std::nullopt;
-  const platform::Bitmap& rgb = raster_.pixels;
-  if (header_->colour_type == 2) return rgb.Clone();
+  struct Emptied {
+    TPNGObject& png;
+    ~Emptied() { png.Reset(); }
+  } emptied{*this};
+  platform::Bitmap& rgb = raster_.pixels;
+  if (header_->colour_type == 2) return std::move(rgb);
   platform::Bitmap out(rgb.Width(), rgb.Height(), platform::PixelFormat::Bgra32);
   const std::size_t width = static_cast<std::size_t>(rgb.Width());
   for (int y = 0; y < rgb.Height(); ++y) {

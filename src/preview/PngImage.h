@@ -47,11 +47,12 @@ class TPNGObject : public TGraphic {
 
   const PngGamma& GammaTable() const { return gamma_; }
 
-  // The picture as 8-bit Bgr24 (opaque) or Bgra32 (straight alpha), where
-  // that is exactly what the conversion's own decode of the file makes:
-  // 8-bit truecolour, with or without alpha, no gamma and no colour key.
-  // Empty for every other file, which the conversion then decodes itself.
-  std::optional<platform::Bitmap> PlainPixels() const;
+  // Hands over the picture as 8-bit Bgr24 (opaque) or Bgra32 (straight
+  // alpha), where that is exactly what the conversion's own decode of the
+  // file makes: 8-bit truecolour, with or without alpha, no gamma and no
+  // colour key. The graphic is empty afterwards. Empty for every other
+  // file (which the conversion then decodes itself), the graphic untouched.
+  std::optional<platform::Bitmap> TakePlainPixels();
   const std::vector<PngChunk>& Chunks() const { return chunks_; }
   const std::vector<PngText>& Texts() const { return texts_; }
   const std::optional<PngPhysical>& Physical() const { return physical_; }

@@ -88,7 +88,7 @@ bool DecodePass(IdatStream& in, const Pass& pass, PngRaster& raster, const PngGa
     UnfilterRow(current.data(), previous.data(), length, offset);
     const int y = static_cast<int>(pass.y0 + r * pass.dy);
     const std::uint8_t* samples = current.data() + 1;
-    if (!(whole_rows && raster.StoreRowAsIs(samples, y)))
+    if (!(whole_rows && (raster.StoreRowAsIs(samples, y) || raster.StoreTruecolourRow(samples, y, gamma))))
       for (std::uint32_t i = 0; i < width; ++i)
         raster.StorePixel(samples, i, static_cast<int>(pass.x0 + i * pass.dx), y, gamma);
     current.swap(previous);

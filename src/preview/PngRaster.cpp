@@ -74,6 +74,29 @@ bool PngRaster::StoreRowAsIs(const std::uint8_t* samples, int y) {
   return true;
 }
 
+bool PngRaster::StoreTruecolourRow(const std::uint8_t* samples, int y, const PngGamma& g) {
+  const std::uint8_t type = header.colour_type;
+  if ((type != 2 && type != 6) || header.bit_depth != 8 || colour_key) return false;
+  const std::size_t width = header.width;
+  std::uint8_t* row = pixels.Row(y);
+  if (type == 2) {
+    for (std::size_t x = 0; x < width; ++x, samples += 3) {
+      row[3 * x] = g[samples[2]];
+      row[3 * x + 1] = g[samples[1]];
+      row[3 * x + 2] = g[samples[0]];
+    }
+    return true;
+  }
+  std::uint8_t* a = alpha.data() + static_cast<std::size_t>(y) * width;
+  for (std::size_t x = 0; x < width; ++x, samples += 4) {
+    row[3 * x] = g[samples[2]];
+    row[3 * x + 1] = g[samples[1]];
+    row[3 * x + 2] = g[samples[0]];
+    a[x] = samples[3];
+  }
+  return true;
+}
+
 void PngRaster::StorePixel(const std::uint8_t* s, std::uint32_t i, int x, int y, const PngGamma& g) {
   std::uint8_t* row = pixels.Row(y);
   std::uint8_t* low_row = low.empty() ? nullptr : low.data() + pixels.Stride() * static_cast<std::size_t>(y);

@@ -49,6 +49,10 @@ struct PngRaster {
   // A whole image row at once where no conversion is needed (indexed
   // layouts at 1, 4 or 8 bits); false when this layout needs StorePixel.
   bool StoreRowAsIs(const std::uint8_t* samples, int y);
+  // A whole row of 8-bit truecolour (with or without alpha, no colour key)
+  // in one pass, as StorePixel would store it pixel by pixel; false for
+  // every other layout.
+  bool StoreTruecolourRow(const std::uint8_t* samples, int y, const PngGamma& gamma);
 
   // The palette index at (x, y) of an indexed layout.
   unsigned IndexAt(int x, int y) const;

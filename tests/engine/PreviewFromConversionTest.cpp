@@ -106,7 +106,7 @@ TEST(SharedPngDecode, GivesTheConversionDecodersPixels) {
     } catch (...) {
       continue;
     }
-    const std::optional<platform::Bitmap> pixels = png.PlainPixels();
+    const std::optional<platform::Bitmap> pixels = png.TakePlainPixels();
     if (!pixels) continue;
     ++shared;
     const platform::Bitmap decoded = imaging::DecodeImage(bytes);
