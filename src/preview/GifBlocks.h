@@ -21,8 +21,7 @@
 
 namespace plendo::preview {
 
-// The most pixels one frame, or the logical screen holding frames, may have
-// (8192 x 8192); the index buffers of all frames together stay under
+// The most pixels one frame may have (8192 x 8192); the index buffers of all frames together stay under
 // kGifMaxLoadBytes with what each frame and extension costs besides.
 inline constexpr std::uint64_t kGifMaxPixels = std::uint64_t{1} << 26;
 inline constexpr std::size_t kGifMaxLoadBytes = std::size_t{1} << 28;

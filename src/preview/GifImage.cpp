@@ -224,25 +224,34 @@ void TGIFImage::Parse(GifBytes bytes) {
       Warning(this, 1, gif_text::kUnknownBlock);
       break;
     }
-    context.budget.Charge(kFrameCost);
-    auto frame = std::make_unique<TGIFSubImage>(*this);
-    frame->LoadFromReader(in, context);
-    images_.Add(std::move(frame));
+    try {
+      context.budget.Charge(kFrameCost);
+      auto frame = std::make_unique<TGIFSubImage>(*this);
+      frame->LoadFromReader(in, context);
+      images_.Add(std::move(frame));
+    } catch (const EGIFTooLarge&) {
+      // Past the memory budget the frames read so far are kept: a large
+      // animation plays what fits, at least its first frame.
+      if (images_.Count() == 0) throw;
+      GrowScreen();
+      return;  // the rest of the file is not read, its trailer neither
+    }
   }
+  GrowScreen();
 
-  // The screen grows to hold every frame. Both sides may pass 65535 here.
+  const int trailer = in.ReadByte();
+  if (trailer >= 0 && trailer != kGifTrailer) Warning(this, 1, gif_text::kInvalidTrailer);
+}
+
+// The screen grows to hold every frame; both sides may pass 65535. Nothing
+// of the screen's size is kept: a still frame is drawn straight into the
+// preview, and the animation plays into a copy of the preview's size.
+void TGIFImage::GrowScreen() {
   for (int i = 0; i < images_.Count(); ++i) {
     const TGIFSubImage& frame = images_[i];
     width_ = std::max(width_, frame.Left() + frame.Width());
     height_ = std::max(height_, frame.Top() + frame.Height());
   }
-  // The animation keeps a bitmap of the whole screen; an image without
-  // frames never draws one.
-  if (images_.Count() > 0 && std::uint64_t(width_) * std::uint64_t(height_) > kGifMaxPixels)
-    throw EGIFTooLarge();
-
-  const int trailer = in.ReadByte();
-  if (trailer >= 0 && trailer != kGifTrailer) Warning(this, 1, gif_text::kInvalidTrailer);
 }
 
 void TGIFImage::Warning(const void* sender, int severity, const std::string& message) const {
@@ -292,7 +301,12 @@ void TGIFImage::Draw(platform::Canvas& canvas, const Rect& rect) {
 void TGIFImage::StartAnimation(const platform::Canvas& canvas, const Rect& rect) {
   StopDraw();
   painter_error_ = nullptr;
-  screen_.emplace(width_, height_);
+  // The copy the painter plays into has the size the preview shows it at,
+  // so memory and work follow what is shown, not the screen a file declares
+  // (8000 x 8000 for two 1 x 1 frames, or grown to hold a frame placed far
+  // outside it). Tiles are laid at the screen's own size.
+  const bool tile = draw_options_ & gif_draw::TileImage;
+  screen_.emplace(tile ? width_ : rect.Width(), tile ? height_ : rect.Height());
   screen_->StretchDraw(screen_->ClientRect(), RegionOf(canvas, rect));
   screen_target_ = {canvas.Width(), canvas.Height(), rect};
   painter_ = std::make_unique<TGIFPainter>(*this, *screen_, *hand_over_, *clock_);
@@ -332,6 +346,12 @@ void TGIFImage::PaintStop() {
 }
 
 bool TGIFImage::Animating() const { return painter_ && !painter_->Ended(); }
+
+std::size_t TGIFImage::AnimationBytes() const {
+  if (!screen_) return 0;
+  const std::size_t screen = screen_->Pixels().Stride() * static_cast<std::size_t>(screen_->Height());
+  return screen + (painter_ ? painter_->BufferBytes() : 0);
+}
 
 void TGIFImage::SetAnimationServices(HandOverQueue& queue, AnimationClock& clock) {
   PaintStop();

@@ -164,6 +164,10 @@ class TGIFImage : public TGraphic {
   void PaintStop();
   // A painter is playing the frames.
   bool Animating() const;
+  // What the animation holds beside the frames: the copy of the screen the
+  // painter plays into and the painter's buffers, all the size the preview
+  // shows the image at. 0 while nothing plays.
+  std::size_t AnimationBytes() const;
   // Where painters hand their paints over and what they keep time by; the
   // user-interface thread's queue and the steady clock unless set.
   void SetAnimationServices(HandOverQueue& queue, AnimationClock& clock);
@@ -190,6 +194,7 @@ class TGIFImage : public TGraphic {
 
  private:
   void Parse(GifBytes bytes);
+  void GrowScreen();
   const TGIFSubImage* StillFrame() const;
   TGIFSubImage* StillFrame();
   void StartAnimation(const platform::Canvas& canvas, const platform::Rect& rect);

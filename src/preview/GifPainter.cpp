@@ -73,6 +73,13 @@ TGIFPainter::TGIFPainter(TGIFImage& image, Canvas& target, HandOverQueue& queue,
   }
 }
 
+std::size_t TGIFPainter::BufferBytes() const {
+  std::size_t bytes = 0;
+  for (const auto* buffer : {&snapshot_, &backup_, &frame_buffer_})
+    if (*buffer) bytes += (*buffer)->Pixels().Stride() * static_cast<std::size_t>((*buffer)->Height());
+  return bytes;
+}
+
 TGIFPainter::~TGIFPainter() {
   Stop();
   WaitForEnd();

@@ -46,6 +46,9 @@ class TGIFPainter {
   // Serving thread only.
   bool Started() const { return started_; }
   bool Ended() const { return ended_; }
+  // The bytes of the buffers it paints through (background snapshot, backup
+  // and frame buffer), each the size of the target.
+  std::size_t BufferBytes() const;
   // What ended the painter, when not a stop or the last pass.
   std::exception_ptr Error() const { return error_; }
 

@@ -123,6 +123,29 @@ INSTANTIATE_TEST_SUITE_P(
                     TimingCase{"HalfSpeed", {50, 100}, 50, {1200, 2400, 1200, 2400}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The animation's memory follows the preview, not the screen a file
+// declares: two 1 x 1 frames on an 8000 x 8000 screen (a 91-byte file of
+// this kind took the panel from 45 MB to 1 GB), and a 2 x 2 frame placed at
+// 9000, 9000 on a 10 x 10 screen, which grows the screen to 9002 x 9002.
+TEST_F(GifPainterTest, TheAnimationKeepsToThePreviewsSize) {
+  const auto frame = [](int size, int at, std::uint8_t index) {
+    const std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size), index);
+    return Join({test::GraphicControl(-1, 2, 10), test::Image(size, size, pixels, {.left = at, .top = at})});
+  };
+  const Bytes large_screen =
+      Join({test::GifHeader(8000, 8000, kColours), LoopExtension(0), frame(1, 0, 0), frame(1, 0, 1), test::kTrailer});
+  const Bytes far_frame =
+      Join({test::GifHeader(10, 10, kColours), LoopExtension(0), frame(1, 0, 0), frame(2, 9000, 2), test::kTrailer});
+  for (const Bytes& file : {large_screen, far_frame}) {
+    const auto gif = Load(file);
+    Canvas canvas(120, 90);
+    gif->Draw(canvas, canvas.ClientRect());
+    EXPECT_TRUE(gif->Animating());
+    EXPECT_LE(gif->AnimationBytes(), std::size_t{4} * 120 * 90 * 4);  // the screen copy and three buffers
+    gif->PaintStop();
+  }
+}
+
 TEST_F(GifPainterTest, HalfOfALatePaintComesOffTheNextWait) {
   auto gif = Load(Animation({10, 10}, 0));
   Screen(*gif);
