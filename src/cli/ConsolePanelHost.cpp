@@ -56,7 +56,7 @@ void ConsolePanelHost::EndItem() {
   if (!written_.empty()) {
     for (const auto& w : written_) out_ << w.string() << '\n';
   } else if (!error_.empty()) {
-    err_ << source << ": " << OneLine(error_) << '\n';
+    err_ << "plendo-batch: " << source << ": " << (reason_.empty() ? "" : reason_ + ": ") << OneLine(error_) << '\n';
     ++failed_;
   } else if (!started_) {
     err_ << source << ": not converted (stopped)\n";
@@ -72,6 +72,7 @@ void ConsolePanelHost::EndItem() {
   err_.flush();
   started_ = reached_pipeline_ = false;
   error_.clear();
+  reason_.clear();
   written_.clear();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The panel of plendo-batch: no window, one line per file. The path of a
-// written file goes to the standard output; a file that was not written gets
-// its reason on the standard error, the engine's message on one line.
+// written file goes to the standard output; a file that failed gets
+// "plendo-batch: FILE: reason: message" on the standard error (the reason in
+// the system's or the decoder's words, then the panel's message on one
+// line), and a skipped one says why it was skipped.
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -47,6 +49,7 @@ class ConsolePanelHost : public engine::PanelHost {
   void ChangeButtonsEnabled(bool) override {}
   void ProcessPendingMessages() override;
   void OutputWritten(const std::filesystem::path& output) override;
+  void FailureReason(const std::string& reason) override { reason_ = reason; }
 
  private:
   void EndItem();
@@ -66,6 +69,7 @@ class ConsolePanelHost : public engine::PanelHost {
   bool started_ = false;          // the batch got past its stop check for it
   bool reached_pipeline_ = false;  // the type filter let it through
   std::string error_;             // its last red message
+  std::string reason_;            // why it failed, when the engine knows
   std::vector<std::filesystem::path> written_;
   int failed_ = 0;
   int skipped_existing_ = 0;  // the overwrite rule kept an earlier output

@@ -42,6 +42,7 @@ void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) 
     host_.ShowMonitorMessage(kRed, kMsgNoPreview);
   }
   if (!c.decoded) {
+    host_.FailureReason(c.reason);
     host_.ShowMonitorMessage(kRed, kMsgUnprocessable);  // the read lamp stays lit
     return;
   }
@@ -96,9 +97,14 @@ bool ResizeEngine::WriteOutput(const FileConversion& c, const BatchParameters& p
       return false;  // appeared since the overwrite rule looked: skipped like any existing output
     std::error_code ec;
     written_.insert(std::filesystem::weakly_canonical(c.out_path, ec));
-    if (c.exif_failed) throw OutputFileError("the EXIF data could not be put into " + c.out_path.string());
+    if (c.exif_failed) throw OutputFileError("the EXIF data could not be put into " + c.out_path.string(),
+                                          "the EXIF data could not be put in");
     ++output_count_;
     return true;
+  } catch (const OutputFileError& e) {
+    host_.FailureReason(e.Reason());
+    host_.ShowMonitorMessage(kRed, kMsgWriteError);
+    return false;
   } catch (const std::exception&) {
     host_.ShowMonitorMessage(kRed, kMsgWriteError);
     return false;

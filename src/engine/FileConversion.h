@@ -36,6 +36,9 @@ struct FileConversion {
   bool preview_failed = false;
 
   bool decoded = false;  // false: "処理不能" right after the preview
+  // Why the source could not be read or decoded, in the system's or the
+  // decoder's words ("No such file or directory", "damaged JPEG data").
+  std::string reason;
   std::uint32_t source_width = 0;
   std::uint32_t source_height = 0;
   bool size_missing = false;    // the size box held no usable number

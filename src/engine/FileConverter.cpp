@@ -3,6 +3,8 @@
 // then the write step's draw, sharpening, encoding and EXIF transfer.
 #include "engine/FileConverter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -69,12 +71,36 @@ void PrepareExif(exif::TExifInfo& exif, const fs::path& path, std::span<const st
   }
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
+std::vector<std::uint8_t> ReadWholeFile(const fs::path& path, std::string& reason) {
   try {
     return platform::ReadFileBytes(path, imaging::kMaxSourceFileBytes);
+  } catch (const platform::FileReadError& e) {
+    reason = e.Reason();
   } catch (...) {
-    return {};  // unreadable reads as undecodable
+    reason = std::strerror(ENOMEM);
   }
+  return {};  // unreadable reads as undecodable
+}
+
+// Why bytes that were read do not decode.
+std::string DecodeFailure(std::span<const std::uint8_t> bytes) {
+  using F = imaging::ImageFormat;
+  const char* name = nullptr;
+  switch (imaging::DetectFormat(bytes)) {
+    case F::Bmp: name = "BMP"; break;
+    case F::Jpeg: name = "JPEG"; break;
+    case F::Gif: name = "GIF"; break;
+    case F::Png: name = "PNG"; break;
+    case F::Tiff: name = "TIFF"; break;
+    case F::Wmf: name = "WMF"; break;
+    case F::Emf: name = "EMF"; break;
+    case F::Ico: name = "ICO"; break;
+    case F::Heif: name = "HEIF"; break;
+    case F::Webp: name = "WebP"; break;
+    case F::Jxl: name = "JPEG XL"; break;
+    default: return "not an image Plendo reads";
+  }
+  return std::string("damaged ") + name + " data";
 }
 
 // 65500.5 still rounds (to even) to 65500; NaN is refused as well.
@@ -105,7 +131,7 @@ bool FileExistsAt(const fs::path& path) {
 FileConversion FileConverter::Convert(const fs::path& source) const {
   FileConversion result;
   result.source = source;
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(source);
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(source, result.reason);
   exif::TExifInfo exif;
   if (p_.settings.ExifCopy) {
     // HEIF, JPEG XL and WebP keep EXIF in a box or chunk of their own; handed
@@ -126,7 +152,10 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
 
 void FileConverter::ConvertDecoded(ResizeJob& job, std::span<const std::uint8_t> bytes, exif::TExifInfo& exif,
                                    FileConversion& result) const {
-  if (!ReadSource(bytes, job)) return;
+  if (!ReadSource(bytes, job)) {
+    if (result.reason.empty()) result.reason = DecodeFailure(bytes);
+    return;
+  }
   result.decoded = true;
   result.source_width = job.SourceWidth;
   result.source_height = job.SourceHeight;
@@ -220,6 +249,7 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
       }
     } catch (...) {
       result.decoded = false;
+      result.reason = DecodeFailure(bytes);
       return;
     }
   }
@@ -230,6 +260,7 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
       if (job.JpegRows) job.JpegRows->Finish();
     } catch (...) {
       result.decoded = false;
+      result.reason = DecodeFailure(bytes);
       return;
     }
     result.render = RenderOutcome::Refused;
@@ -243,6 +274,7 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
     EncodeWithExif(job.Work, bytes, exif, result);
   } catch (const imaging::DecodeError&) {
     result.decoded = false;  // a JPEG whose data fails part way
+    result.reason = DecodeFailure(bytes);
     return;
   } catch (const platform::BitmapTooLarge&) {
     result.message = kMsgTooLarge;

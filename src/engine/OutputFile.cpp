@@ -1,5 +1,7 @@
 #include "engine/OutputFile.h"
 
+#include <cstring>
+
 #include "platform/AtomicFile.h"
 
 namespace plendo::engine {
@@ -13,7 +15,7 @@ WriteOutcome WriteFileAtomically(const std::filesystem::path& path, std::span<co
         platform::AtomicWriteSync::WhenReplacing);
     return outcome == platform::AtomicWriteOutcome::Written ? WriteOutcome::Written : WriteOutcome::AlreadyExists;
   } catch (const platform::AtomicFileError& e) {
-    throw OutputFileError(e.what());
+    throw OutputFileError(e.what(), std::strerror(e.ErrorNumber()));
   }
 }
 

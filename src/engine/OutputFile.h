@@ -5,14 +5,22 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
 #include "platform/Exception.h"
 
 namespace plendo::engine {
 
+// Reason() is the system's word for the failure ("No space left on
+// device"), when the system gave one.
 class OutputFileError : public Exception {
  public:
-  using Exception::Exception;
+  explicit OutputFileError(const std::string& message, std::string reason = {})
+      : Exception(message), reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };
 
 enum class WriteOutcome { Written, AlreadyExists };

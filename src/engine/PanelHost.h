@@ -80,6 +80,9 @@ class PanelHost {
   // A file was written and counted. The panel shows nothing for it; the
   // command line prints its path.
   virtual void OutputWritten(const std::filesystem::path& /*output*/) {}
+  // Why the file failed, in the system's or the decoder's words, just before
+  // its red message; the panel shows its message only.
+  virtual void FailureReason(const std::string& /*reason*/) {}
 };
 
 }  // namespace plendo::engine

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <algorithm>
 
 #include "platform/FileDescriptor.h"
@@ -12,8 +13,8 @@
 namespace plendo::platform {
 namespace {
 
-[[noreturn]] void Fail(const std::filesystem::path& path, const char* what) {
-  throw FileReadError(std::string(what) + ": " + path.string());
+[[noreturn]] void Fail(const std::filesystem::path& path, const char* what, const char* reason) {
+  throw FileReadError(std::string(what) + ": " + path.string(), reason);
 }
 
 }  // namespace
@@ -22,11 +23,11 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path, std::
   // O_NONBLOCK so that opening a FIFO does not wait for a writer; the
   // regular-file check below rejects it anyway.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.Get() < 0) Fail(path, "cannot open");
+  if (fd.Get() < 0) Fail(path, "cannot open", std::strerror(errno));
   struct stat st {};
-  if (::fstat(fd.Get(), &st) != 0) Fail(path, "cannot stat");
-  if (!S_ISREG(st.st_mode)) Fail(path, "not a regular file");
-  if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > max_bytes) Fail(path, "file too large");
+  if (::fstat(fd.Get(), &st) != 0) Fail(path, "cannot stat", std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) Fail(path, "not a regular file", S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file");
+  if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > max_bytes) Fail(path, "file too large", std::strerror(EFBIG));
 
   // The size is a hint only: the file may grow or shrink while we read.
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
@@ -35,7 +36,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path, std::
     if (used < bytes.size()) {
       const ssize_t n = ::read(fd.Get(), bytes.data() + used, bytes.size() - used);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) Fail(path, "cannot read");
+      if (n < 0) Fail(path, "cannot read", std::strerror(errno));
       if (n == 0) break;
       used += static_cast<std::size_t>(n);
       continue;
@@ -44,9 +45,9 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path, std::
     std::uint8_t probe = 0;
     const ssize_t n = ::read(fd.Get(), &probe, 1);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) Fail(path, "cannot read");
+    if (n < 0) Fail(path, "cannot read", std::strerror(errno));
     if (n == 0) break;
-    if (used >= max_bytes) Fail(path, "file too large");
+    if (used >= max_bytes) Fail(path, "file too large", std::strerror(EFBIG));
     const std::size_t grow = std::max<std::size_t>(65536, used / 2);
     bytes.resize(used + std::min(grow, max_bytes - used));
     bytes[used++] = probe;

@@ -5,15 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/Exception.h"
 
 namespace plendo::platform {
 
+// Reason() is the system's word for it ("No such file or directory", "Is a
+// directory", "Permission denied").
 class FileReadError : public Exception {
  public:
-  using Exception::Exception;
+  FileReadError(const std::string& message, std::string reason) : Exception(message), reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };
 
 // Throws FileReadError when the path is not a readable regular file or holds

@@ -65,8 +65,35 @@ TEST_F(BatchRun, MixedBatchPrintsOneLinePerFileAndFailsWithOne) {
   EXPECT_EQ(status, kExitSomeFailed);
   EXPECT_EQ(Out(), (out / "a_w64.jpg").string() + "\n" + (out / "c_v64.jpg").string() +
                        "\n2 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n出力済 2 枚\n");
-  EXPECT_EQ(Err(), bad.string() + ": このファイルは 処理不能です (^_^;)\n");
+  EXPECT_EQ(Err(), "plendo-batch: " + bad.string() + ": not an image Plendo reads: このファイルは 処理不能です (^_^;)\n");
   EXPECT_TRUE(test::ProbeJpeg(out / "c_v64.jpg").ok);
+}
+
+// Each failure names its file and says why, before the panel's message.
+TEST_F(BatchRun, AFailureSaysWhyInTheSystemsOrTheDecodersWords) {
+  fs::create_directories(in / "folder.jpg");
+  test::WriteText(in / "text.jpg", "not a picture");
+  const fs::path cut = Jpeg("cut.jpg");
+  test::WriteText(cut, test::ReadText(cut).substr(0, 30));  // its header cut short
+  const fs::path locked = Jpeg("locked.jpg");
+  test::WriteText(out / "locked_w16.jpg", "earlier");
+  fs::permissions(out / "locked_w16.jpg", fs::perms::owner_read);
+  const std::string unprocessable = ": このファイルは 処理不能です (^_^;)\n";
+  const struct {
+    fs::path file;
+    std::string line;
+  } cases[] = {
+      {in / "missing.jpg", "No such file or directory" + unprocessable},
+      {in / "folder.jpg", "Is a directory" + unprocessable},
+      {in / "text.jpg", "not an image Plendo reads" + unprocessable},
+      {cut, "damaged JPEG data" + unprocessable},
+      {locked, "Permission denied: 書き込みエラー！ 出力先に保存できません\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", out.string(), c.file.string()}),
+              kExitSomeFailed);
+    EXPECT_EQ(Err(), "plendo-batch: " + c.file.string() + ": " + c.line);
+  }
 }
 
 TEST_F(BatchRun, CleanBatchExitsZero) {
