@@ -2,6 +2,7 @@
 // so a substituted font never runs wider than the text the file laid out.
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -20,6 +21,34 @@ constexpr std::uint32_t kEtoOpaque = 2, kEtoClipped = 4;
 // whole drawing into cairo's error state: nothing after it would be drawn.
 // Far larger than any picture's letters, so only damaged records meet it.
 constexpr double kMaxEmPixels = 32768;
+
+// Text is drawn by one thread at a time. cairo opens the faces of every
+// thread's fonts through one FreeType library and calls FT_New_Face without
+// a lock of its own, while FreeType allows one library across threads only
+// if opening and closing faces is serialised; drawing text in many families
+// on several threads at once crashed inside FreeType. The fonts chosen for a
+// text are also let go while the lock is held: releasing a cached font can
+// close a face.
+std::mutex& TextLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// The canvas's drawing state for one text, under the text lock; ended on
+// every way out, before the lock opens.
+class TextDraw {
+ public:
+  TextDraw(MetafileCanvas& canvas, const DcState& clipped) : canvas_(canvas), cr_(canvas.BeginDraw(clipped)) {}
+  ~TextDraw() { canvas_.EndDraw(); }
+  TextDraw(const TextDraw&) = delete;
+  TextDraw& operator=(const TextDraw&) = delete;
+  cairo_t* Context() const { return cr_; }
+
+ private:
+  std::lock_guard<std::mutex> lock_{TextLock()};
+  MetafileCanvas& canvas_;
+  cairo_t* cr_;
+};
 
 void SelectFace(cairo_t* cr, const std::string& family, const Font& font, double em) {
   cairo_select_font_face(cr, family.c_str(), font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
@@ -125,7 +154,8 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& given, const st
   const Point at = Apply(m, origin);
 
   canvas_.Extend(at);
-  cairo_t* cr = canvas_.BeginDraw(clipped);
+  const TextDraw draw(canvas_, clipped);
+  cairo_t* cr = draw.Context();
   cairo_font_options_t* fo = cairo_font_options_create();
   cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
   cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
@@ -138,10 +168,7 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& given, const st
   std::vector<std::string> faces{FamilyFor(font)};
   SelectFace(cr, faces[0], font, 1);
   const double em = std::clamp(FontEm(cr, scale_y), 0.0, kMaxEmPixels);
-  if (em < 0.05) {
-    canvas_.EndDraw();
-    return;
-  }
+  if (em < 0.05) return;
   SelectFace(cr, faces[0], font, em);
   cairo_font_extents_t fe;
   cairo_font_extents(cr, &fe);
@@ -195,7 +222,6 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& given, const st
   if (font.underline) cairo_rectangle(cr, shift_x, shift_y + em * 0.12, total, line);
   if (font.strikeout) cairo_rectangle(cr, shift_x, shift_y - em * 0.3, total, line);
   cairo_fill(cr);
-  canvas_.EndDraw();
 
   if ((state_.text_align & kTaUpdateCp) && scale_x > 0) {
     const double dx = total / scale_x;
