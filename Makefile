@@ -1,7 +1,7 @@
 # make run   install what is missing, build (Release), start the panel
 # make test  install, build, run every test suite
 # make asan  the tests under AddressSanitizer and UndefinedBehaviorSanitizer
-# make tsan  the suites with threads (the GIF painter) under ThreadSanitizer
+# make tsan  the suites that start threads, and a mixed batch on three workers, under ThreadSanitizer
 # make bench build and run the benchmarks, then compare plendo-batch with its peers and the panel with plendo-batch
 # make fuzz  build the libFuzzer targets with clang and run each FUZZ_SECONDS on its seeds
 # make install PREFIX=...  build the programs (no tests) and install them (default /usr/local)
@@ -34,11 +34,18 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
-TSAN_SUITES = preview_gif_painter_test app_preview_widget_test
-tsan: deps
+# The suites marked THREADS (CTest label "threads") under ThreadSanitizer.
+# Reports go to build-tsan/tsan-logs; tests/tsan/ holds the suppressions and
+# the check that fails on any report left.
+TSAN_LOGS = $(CURDIR)/build-tsan/tsan-logs
+tsan:
+	@bash scripts/install-deps.sh --tsan
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLENDO_TSAN=ON
-	cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)
-	for t in $(TSAN_SUITES); do QT_QPA_PLATFORM=offscreen build-tsan/tests/preview/$$t || exit 1; done
+	cmake --build build-tsan -j $(JOBS) --target thread_suites
+	rm -rf $(TSAN_LOGS) && mkdir -p $(TSAN_LOGS)
+	cd build-tsan && TSAN_OPTIONS="exitcode=0 log_path=$(TSAN_LOGS)/report suppressions=$(CURDIR)/tests/tsan/suppressions.txt" \
+	  ctest -L threads --output-on-failure -j $(JOBS)
+	bash tests/tsan/check_reports.sh $(TSAN_LOGS) build-tsan/bin/plendo-batch
 
 bench:
 	@bash scripts/install-deps.sh --bench

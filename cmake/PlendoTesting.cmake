@@ -1,12 +1,16 @@
-# plendo_add_test(<name> LAYER <layer> SOURCES <files...> LIBS <libs...>)
+# plendo_add_test(<name> LAYER <layer> [THREADS] SOURCES <files...> LIBS <libs...>)
 # One executable per suite; every test carries its layer as a CTest label so
 # that `ctest -L <layer>` runs one layer. Qt suites run on the offscreen
 # platform and need no display. CTest names each case of a parameterised
 # suite by its gtest name, never by the printed parameter (a struct prints as
 # raw bytes, which change from build to build): every such suite names its
-# cases (tests/support/TestNames.h).
+# cases (tests/support/TestNames.h). THREADS marks a suite that starts
+# threads: its tests also carry the label "threads", and the target
+# `thread_suites` builds it, which is what `make tsan` runs under
+# ThreadSanitizer.
+add_custom_target(thread_suites)
 function(plendo_add_test name)
-  cmake_parse_arguments(T "" "LAYER" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "THREADS" "LAYER" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} plendo_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
   # The suites' data lives in the repository, so a fresh clone runs them all.
@@ -14,4 +18,13 @@ function(plendo_add_test name)
   gtest_discover_tests(${name} NO_PRETTY_VALUES
     PROPERTIES LABELS ${T_LAYER} ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
+  if(T_THREADS)
+    add_dependencies(thread_suites ${name})
+    # The second label goes on once CTest has read the discovered tests.
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_threads.cmake)
+    file(WRITE ${script} "if(${name}_TESTS)\n"
+                         "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LAYER};threads\")\n"
+                         "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()

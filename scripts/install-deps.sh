@@ -5,7 +5,8 @@
 # library dependencies, lintian checks the package; qt6-translations-l10n
 # holds Qt's own Japanese texts for the panel's dialogs); with
 # --bench also the peers and tools bench/compare.sh measures against; with
-# --fuzz also clang, for the libFuzzer build of fuzz/.
+# --fuzz also clang, for the libFuzzer build of fuzz/; with --tsan also
+# glibc's symbols, which the ThreadSanitizer suppressions name.
 # Quick and quiet when everything is present; apt-get update only when not.
 set -euo pipefail
 
@@ -26,7 +27,8 @@ case "${1:-}" in
   "") ;;
   --bench) PACKAGES+=(python3-pil python3-numpy libvips-tools libjpeg-turbo-progs time libheif-examples bc) ;;
   --fuzz) PACKAGES+=(clang) ;;
-  *) echo "usage: $0 [--bench|--fuzz]" >&2; exit 2 ;;
+  --tsan) PACKAGES+=(libc6-dbg) ;;
+  *) echo "usage: $0 [--bench|--fuzz|--tsan]" >&2; exit 2 ;;
 esac
 
 missing=()
