@@ -2,6 +2,7 @@
 // start through the panel's socket, are drops on the running panel.
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QLocalServer>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 #include "PanelFixture.h"
@@ -154,28 +156,42 @@ class HandOverTest : public PanelFixture {
     WriteFile(in() / name, WriteJpeg(MakeGradient(width, height)));
     return in() / name;
   }
-  // The real program started again, from `cwd`, while this panel runs;
-  // its exit status, or -1 when it did not end. Without a display it can
-  // only hand its files over: it cannot become a panel of its own.
+  // The real program started again from in(), while this panel runs; its
+  // exit status, or -1 when it did not end. Without a display it can only
+  // hand its files over: it cannot become a panel of its own. Forked by
+  // hand: QProcess starts its child on this process's memory until exec (a
+  // vfork), where ThreadSanitizer's view of this process's threads goes wrong.
   int StartAgain(const QStringList& args, bool display = true) {
-    QProcess later;
-    later.setProgram(QStringLiteral(PLENDO_PANEL_PROGRAM));
-    later.setArguments(args);
-    later.setWorkingDirectory(QString::fromStdString(in().string()));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), display ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
-    if (!display) {
-      env.remove(QStringLiteral("DISPLAY"));
-      env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    std::vector<std::string> words{PLENDO_PANEL_PROGRAM};
+    for (const QString& a : args) words.push_back(a.toStdString());
+    std::vector<std::string> vars{display ? "QT_QPA_PLATFORM=offscreen" : "QT_QPA_PLATFORM=xcb"};
+    const auto dropped = [display](std::string_view v) {
+      const auto named = [v](std::string_view name) { return v.substr(0, name.size()) == name; };
+      return named("QT_QPA_PLATFORM=") || (!display && (named("DISPLAY=") || named("WAYLAND_DISPLAY=")));
+    };
+    for (char** v = environ; *v; ++v)
+      if (!dropped(*v)) vars.emplace_back(*v);
+    const auto pointers = [](std::vector<std::string>& strings) {
+      std::vector<char*> p;
+      for (std::string& s : strings) p.push_back(s.data());
+      p.push_back(nullptr);
+      return p;
+    };
+    std::vector<char*> argv = pointers(words), envp = pointers(vars);
+    const std::string cwd = in().string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(cwd.c_str()) == 0) ::execve(argv[0], argv.data(), envp.data());
+      ::_exit(127);
     }
-    later.setProcessEnvironment(env);
-    later.start();
-    if (!QTest::qWaitFor([&] { return later.state() == QProcess::NotRunning; }, 20000)) {
-      later.kill();
-      later.waitForFinished();
+    if (pid < 0) return -1;
+    int status = 0;
+    if (!QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20000)) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
       return -1;
     }
-    return later.exitStatus() == QProcess::NormalExit ? later.exitCode() : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   std::string Count() const { return form->SSize->text().toStdString(); }
   bool CountBecomes(const std::string& text) {
