@@ -3,7 +3,8 @@
 # (help2man writes the manual pages; desktop-file-utils and appstream check the
 # desktop entry and metainfo; dpkg-dev and file let CPack find the .deb's
 # library dependencies, lintian checks the package; qt6-translations-l10n
-# holds Qt's own Japanese texts for the panel's dialogs); with
+# holds Qt's own Japanese texts for the panel's dialogs; dwebp, avifdec and
+# djxl decode the outputs in the tests as their formats' own tools); with
 # --bench also the peers and tools bench/compare.sh measures against; with
 # --fuzz also clang, for the libFuzzer build of fuzz/; with --tsan also
 # glibc's symbols, which the ThreadSanitizer suppressions name.
@@ -14,7 +15,8 @@ PACKAGES=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev
   libjpeg-dev libpng-dev libgif-dev libtiff-dev zlib1g-dev libcairo2-dev libfontconfig-dev liblcms2-dev
-  libheif-dev libavif-dev libwebp-dev libjxl-dev
+  libheif-dev libwebp-dev libjxl-dev libavif-dev
+  webp libavif-bin libjxl-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   libimage-exiftool-perl

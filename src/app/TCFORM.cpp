@@ -21,6 +21,8 @@
 #include "BuildInfo.h"
 #include "app/TMFORM.h"
 #include "controls/TNumEdit.h"
+#include "engine/OutputFormat.h"
+#include "controls/TNumEdit.h"
 #include "platform/Beep.h"
 #include "settings/SettingsStore.h"
 
@@ -108,6 +110,9 @@ void TCFORM::FormCreate() {
   JPGGroup->SetItemIndex(s.JPEGExt);
   CopyExif->setChecked(s.ExifCopy);
   Progress->setChecked(s.Progress);
+  FormatGroup->SetItemIndex(engine::FormatOf(s.OutFormat));
+  MaxFileKB->setText(QString::number(std::max(s.MaxFileKB, 0)));
+  NoLocation->setChecked(s.NoLocation);
   GammaGroup->SetItemIndex(s.Gamma);
   SharpGroup->SetItemIndex(s.SharpNess);
   AddGSMark->setChecked(s.AddGSMark);
@@ -259,6 +264,9 @@ void TCFORM::btOKClick() {
   s.JPEGExt = chosen(JPGGroup, s.JPEGExt);
   s.ExifCopy = CopyExif->isChecked();
   s.Progress = Progress->isChecked();
+  s.OutFormat = chosen(FormatGroup, s.OutFormat);
+  s.MaxFileKB = MaxFileKB->text().toInt();  // digits only; empty or too long reads 0, no limit
+  s.NoLocation = NoLocation->isChecked();
   s.Gamma = chosen(GammaGroup, s.Gamma);
   s.SharpNess = chosen(SharpGroup, s.SharpNess);
   s.AddGSMark = AddGSMark->isChecked();

@@ -128,6 +128,12 @@ class TCFORM : public QDialog {
   QLabel* Notice = nullptr;
   QLabel* SupportPage = nullptr;
   QLabel* Twitter = nullptr;
+  // 5 形式
+  RadioGroup* FormatGroup = nullptr;
+  QGroupBox* SizeLimitGroup = nullptr;
+  controls::TNumEdit* MaxFileKB = nullptr;
+  QLabel* SizeLimitNote = nullptr;
+  QCheckBox* NoLocation = nullptr;
   QLabel* License = nullptr;
 
  protected:
@@ -141,6 +147,7 @@ class TCFORM : public QDialog {
   QWidget* CreateOutputPage();
   QWidget* CreateDisplayPage();
   QWidget* CreateAboutPage();
+  QWidget* CreateFormatPage();
   void FormCreate();
   void FormDestroy();
   void PlaceOnOpening();

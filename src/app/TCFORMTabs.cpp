@@ -90,7 +90,7 @@ void TCFORM::CreateControls() {
   PBASE->setGeometry(0, 0, 312, 179);
   PageBASE = new QTabWidget(PBASE);
   PageBASE->setGeometry(0, 0, 312, 179);
-  // Five tabs share 312 pixels: tight tabs, never scroll arrows.
+  // Six tabs share 312 pixels: tight tabs, never scroll arrows.
   PageBASE->setUsesScrollButtons(false);
   PageBASE->tabBar()->setFont(PanelFont(Face::Gothic, 11));
   PageBASE->addTab(CreateModePage(), QStringLiteral("動作モード"));
@@ -98,6 +98,9 @@ void TCFORM::CreateControls() {
   PageBASE->addTab(CreateOutputPage(), QStringLiteral("出力設定"));
   PageBASE->addTab(CreateDisplayPage(), QStringLiteral("表示"));
   PageBASE->addTab(CreateAboutPage(), QStringLiteral(" (ＭＶ)"));
+  // The output's file format and what travels with it; last, so that the
+  // first five keep their places.
+  PageBASE->addTab(CreateFormatPage(), QStringLiteral("形式"));
 
   btOK = new QPushButton(QStringLiteral("確定"), this);
   btOK->setGeometry(190, 185, 56, 25);
@@ -170,6 +173,23 @@ QWidget* TCFORM::CreateOutputPage() {
   Progress = CheckBox("プログレッシブ JPEG を出力", GroupBox1, 8, 33);
   OverWrite = new RadioGroup(QStringLiteral(" 同名変換出力 "), {"スキップ", "強制上書き"}, 1, page);
   OverWrite->setGeometry(186, 91, 114, 54);
+  return page;
+}
+
+QWidget* TCFORM::CreateFormatPage() {
+  auto* page = new QWidget;
+  FormatGroup = new RadioGroup(QStringLiteral(" 出力形式 "), {"JPEG", "PNG", "WebP", "AVIF", "JPEG XL"}, 3, page);
+  FormatGroup->setGeometry(4, 2, 296, 56);
+  SizeLimitGroup = new QGroupBox(QStringLiteral(" ファイルサイズ上限 (KB) "), page);
+  SizeLimitGroup->setGeometry(4, 62, 296, 46);
+  MaxFileKB = new controls::TNumEdit(SizeLimitGroup);
+  MaxFileKB->setGeometry(8, 19, 81, 20);
+  MaxFileKB->setMaxLength(9);
+  SizeLimitNote = new QLabel(U("0 で上限なし（PNG には適用されません）"), SizeLimitGroup);
+  SizeLimitNote->setFont(PanelFont(Face::Gothic, 10));
+  SizeLimitNote->adjustSize();
+  SizeLimitNote->move(95, 22);
+  NoLocation = CheckBox("位置情報を削除", page, 8, 118);
   return page;
 }
 

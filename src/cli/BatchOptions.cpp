@@ -74,6 +74,36 @@ const std::vector<std::pair<std::string, std::int32_t>> kTypes = {
     {"webp", settings::kTypeWebp},
     {"jxl", settings::kTypeJxl}};
 
+const SettingEntry& EntryFor(const char* key);
+
+// "150k" (KiB), "2M" (MiB) or a number of bytes, as whole KiB (bytes round
+// down, so the limit is never loosened); 0 means no limit.
+std::int32_t ParseFileSizeKiB(const std::string& option, const std::string& value) {
+  const auto fail = [&]() -> std::int32_t {
+    throw UsageError(option + " wants a size such as 150k, 2M or a number of bytes from 1024, or 0 for none, not '" +
+                     value + "'");
+  };
+  std::uint64_t n = 0;
+  const char* end = value.data() + value.size();
+  const auto [ptr, ec] = std::from_chars(value.data(), end, n);
+  if (value.empty() || ec != std::errc() || ptr == value.data()) return fail();
+  const std::string unit(ptr, end);
+  std::uint64_t kib = 0;
+  if (unit.empty()) {
+    if (n != 0 && n < 1024) return fail();
+    kib = n / 1024;
+  } else if (unit == "k" || unit == "K") {
+    kib = n;
+  } else if (unit == "m" || unit == "M") {
+    if (n > (std::uint64_t{1} << 31)) return fail();
+    kib = n * 1024;
+  } else {
+    return fail();
+  }
+  if (kib > 0x7FFFFFFF) return fail();
+  return static_cast<std::int32_t>(kib);
+}
+
 void AddPanelOptions(CommandLine& c) {
   c.values["--size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     // As the size box takes it; the text becomes part of the names.
@@ -95,6 +125,9 @@ void AddPanelOptions(CommandLine& c) {
   c.values["--settings"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     if (v.empty()) throw UsageError(opt + " wants a file");
     o.settings_file = v;
+  };
+  c.values["--max-file-size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    o.settings.push_back({&EntryFor("MaxFileKB"), ParseFileSizeKiB(opt, v)});
   };
   c.flags["--help"] = c.flags["-h"] = [](BatchOptions& o) { o.help = true; };
   c.flags["--version"] = [](BatchOptions& o) { o.version = true; };
@@ -118,6 +151,9 @@ void AddPanelOptions(CommandLine& c) {
                                  {"-h", OptionValue::None, {}, c.help[6].help},
                                  {"--help", OptionValue::None, {}, c.help[6].help},
                                  {"--version", OptionValue::None, {}, c.help[7].help}});
+  c.help.push_back({OptionGroup::Output, "--max-file-size SIZE",
+                    "largest output file: 150k, 2M or bytes (0: no limit); lossy formats lower their quality to fit"});
+  c.specs.push_back({"--max-file-size", OptionValue::Number, {}, c.help.back().help});
 }
 
 // Every settings entry that has an option, as the table spells it.
@@ -249,8 +285,8 @@ const std::vector<OptionSpec>& OptionSpecs() { return Options().specs; }
 std::string HelpText() {
   std::string text = R"(Usage: plendo-batch [options] FILE...
 
-Converts each FILE to a JPEG of the chosen pixel size, as the Plendo panel
-does with files dropped on it. Every option defaults to the panel's settings
+Converts each FILE to a JPEG (or a PNG, WebP, AVIF or JPEG XL) of the chosen
+pixel size, as the Plendo panel does with files dropped on it. Every option defaults to the panel's settings
 file, $XDG_CONFIG_HOME/plendo/plendo.ENV (plendo.ENV beside the programs for a
 build or a portable copy); plendo-batch never writes that file.
 )";

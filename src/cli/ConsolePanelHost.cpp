@@ -54,7 +54,8 @@ void ConsolePanelHost::EndItem() {
   ClearProgress();
   const std::string source = items_[current_].string();
   if (!written_.empty()) {
-    for (const auto& w : written_) out_ << w.string() << '\n';
+    // A file written over its size limit carries the note after its path.
+    for (const auto& w : written_) out_ << w.string() << (error_.empty() ? "" : "  (" + OneLine(error_) + ")") << '\n';
   } else if (!error_.empty()) {
     err_ << "plendo-batch: " << source << ": " << (reason_.empty() ? "" : reason_ + ": ") << OneLine(error_) << '\n';
     ++failed_;

@@ -81,7 +81,10 @@ void ResizeEngine::CommitWriteStep(FileConversion& c, const BatchParameters& par
       case RenderOutcome::Refused: host_.ShowMonitorMessage(kRed, c.message); break;
       case RenderOutcome::Failed: escaped = c.message; break;
       case RenderOutcome::Ready:
-        if (WriteOutput(c, parameters)) host_.OutputWritten(c.out_path);
+        if (WriteOutput(c, parameters)) {
+          host_.OutputWritten(c.out_path);
+          if (!c.size_note.empty()) escaped = c.size_note;
+        }
         break;
       case RenderOutcome::NotReached:
       case RenderOutcome::Existing: break;

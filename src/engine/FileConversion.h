@@ -50,6 +50,9 @@ struct FileConversion {
   std::string message;          // with Refused and Failed
   std::vector<std::uint8_t> bytes;
   bool exif_failed = false;     // the block could not go in: `bytes` hold the JPEG alone
+  // Written though over the size limit: even the lowest quality was larger.
+  // Shown after the file is written; empty when it fits or has no limit.
+  std::string size_note;
 };
 
 }  // namespace plendo::engine

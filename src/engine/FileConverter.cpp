@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -14,10 +15,14 @@
 #include "codecs/Metafile.h"
 #include "codecs/WebpReader.h"
 #include "engine/FilePreview.h"
+#include "engine/OutputEncoding.h"
+#include "engine/OutputFormat.h"
 #include "engine/OutputNaming.h"
 #include "engine/Rendering.h"
 #include "engine/ResizeEngine.h"
 #include "engine/ResizeGeometry.h"
+#include "engine/SizeLimit.h"
+#include "engine/UprightPixels.h"
 #include "exif/ExifInfo.h"
 #include "exif/OrientationBlock.h"
 #include "imaging/ColourProfile.h"
@@ -106,14 +111,34 @@ std::string DecodeFailure(std::span<const std::uint8_t> bytes) {
 // 65500.5 still rounds (to even) to 65500; NaN is refused as well.
 bool SideFitsJpeg(double side) { return side <= kMaxJpegSide + 0.5; }
 
+// The EXIF Orientation of the source: a JPEG's, or the one a HEIF, JPEG XL
+// or WebP keeps in its own box (1 for HEIF and JPEG XL, whose pixels come
+// out turned already); 0 when none.
+int SourceOrientation(std::span<const std::uint8_t> source) {
+  const std::vector<std::uint8_t> container = imaging::ContainerExifAsJpeg(source);
+  return exif::ReadJpegOrientation(container.empty() ? source : std::span(container));
+}
+
 // A source turned by its EXIF Orientation looks upright in viewers; an
 // output without its EXIF gets a block with that one tag, so it does too.
-// (A WebP keeps the tag in its own EXIF chunk; HEIF and JPEG XL pixels come
-// out turned already, so their block says 1.)
 void KeepUpright(std::span<const std::uint8_t> source, std::vector<std::uint8_t>& jpeg) {
-  const std::vector<std::uint8_t> container = imaging::ContainerExifAsJpeg(source);
-  const int orientation = exif::ReadJpegOrientation(container.empty() ? source : std::span(container));
+  const int orientation = SourceOrientation(source);
   if (orientation > 1) jpeg = exif::InsertOrientationBlock(jpeg, orientation);
+}
+
+// The carried block made true of the output: its pixel size, and no position
+// when the user asked for none. A block that refuses an edit goes as it is.
+void FitExifToOutput(exif::TExifInfo& exif, const platform::Bitmap& output, bool no_location) {
+  try {
+    exif.SetPixelSize(static_cast<std::uint32_t>(output.Width()), static_cast<std::uint32_t>(output.Height()));
+    if (no_location) exif.RemoveLocation();
+  } catch (...) {
+  }
+}
+
+// "サイズ上限を超えています" with the size the lowest quality still takes.
+std::string OverLimitNote(std::size_t bytes) {
+  return "サイズ上限に収まりません\r\n最低画質で " + std::to_string((bytes + 1023) / 1024) + " KB";
 }
 
 }  // namespace
@@ -292,32 +317,93 @@ void FileConverter::WriteResizedJPEG(ResizeJob& job, std::span<const std::uint8_
 
 void FileConverter::EncodeWithExif(platform::Bitmap& work, std::span<const std::uint8_t> source,
                                    exif::TExifInfo& exif, FileConversion& result) const {
-  codecs::JpegEncodeOptions options;
-  // Only the low byte of Compress counts (300 is 44); libjpeg turns 0 into 1.
-  options.quality = static_cast<std::uint8_t>(p_.settings.Compress & 0xFF);
-  options.progressive = p_.settings.Progress;
   // The source's colours stay as they looked: its profile goes along, or the
   // pixels are turned into sRGB by it when asked (then none is embedded).
-  const std::vector<std::uint8_t> profile = imaging::ReadIccProfile(source);
-  if (imaging::DescribesRgb(profile)) {
-    if (p_.settings.ToSrgb)
-      imaging::ConvertToSrgb(work, profile);
-    else
-      options.icc_profile = profile;
+  std::vector<std::uint8_t> profile = imaging::ReadIccProfile(source);
+  if (!imaging::DescribesRgb(profile)) {
+    profile.clear();
+  } else if (p_.settings.ToSrgb) {
+    imaging::ConvertToSrgb(work, profile);
+    profile.clear();
   }
-  result.bytes = codecs::EncodeJpeg(work, options);
+  const settings::OutputFormat format = FormatOf(p_.settings.OutFormat);
+  std::function<std::vector<std::uint8_t>(int)> encode;
+  if (format == settings::kFormatJpeg) {
+    encode = JpegOutput(work, source, profile, exif, result);
+  } else {
+    encode = PhotoOutput(format, work, source, std::move(profile), exif, result);
+  }
+  // Only the low byte of Compress counts (300 is 44).
+  const int compress = p_.settings.Compress & 0xFF;
+  const std::size_t limit = p_.settings.MaxFileKB > 0 ? static_cast<std::size_t>(p_.settings.MaxFileKB) * 1024 : 0;
+  if (limit == 0 || !HasQuality(format)) {
+    result.bytes = encode(compress);
+  } else {
+    FittedOutput fitted = FitToSize(encode, compress, limit);
+    if (!fitted.fits) result.size_note = OverLimitNote(fitted.bytes.size());
+    result.bytes = std::move(fitted.bytes);
+  }
   result.render = RenderOutcome::Ready;
-  if (!result.exif_lamp) {
-    KeepUpright(source, result.bytes);
-    return;
+}
+
+std::function<std::vector<std::uint8_t>(int)> FileConverter::JpegOutput(const platform::Bitmap& work,
+                                                                        std::span<const std::uint8_t> source,
+                                                                        const std::vector<std::uint8_t>& profile,
+                                                                        exif::TExifInfo& exif,
+                                                                        FileConversion& result) const {
+  if (result.exif_lamp) FitExifToOutput(exif, work, p_.settings.NoLocation);
+  return [this, &work, source, &profile, &exif, &result](int compress) {
+    codecs::JpegEncodeOptions options;
+    options.quality = static_cast<std::uint8_t>(compress);  // libjpeg turns 0 into 1
+    options.progressive = p_.settings.Progress;
+    options.icc_profile = profile;
+    std::vector<std::uint8_t> bytes = codecs::EncodeJpeg(work, options);
+    if (!result.exif_lamp) {
+      KeepUpright(source, bytes);
+      return bytes;
+    }
+    // A block that cannot go in leaves the JPEG as encoded; the write step
+    // then writes it and reports the file as not written.
+    try {
+      bytes = exif.InsertExifInto(bytes, result.exif_with_thumbnail);
+    } catch (...) {
+      result.exif_failed = true;
+    }
+    return bytes;
+  };
+}
+
+// PNG, WebP and JPEG XL carry the Orientation as a JPEG does; an AVIF's
+// pixels are turned upright instead and its block says 1, since AVIF viewers
+// do not agree on the container's own turn.
+std::function<std::vector<std::uint8_t>(int)> FileConverter::PhotoOutput(settings::OutputFormat format,
+                                                                         platform::Bitmap& work,
+                                                                         std::span<const std::uint8_t> source,
+                                                                         std::vector<std::uint8_t> profile,
+                                                                         exif::TExifInfo& exif,
+                                                                         FileConversion& result) const {
+  OutputMetadata metadata;
+  metadata.icc_profile = std::move(profile);
+  const int orientation = SourceOrientation(source);
+  if (format == settings::kFormatAvif && orientation > 1) {
+    work = TurnUpright(work, orientation);
+  } else if (orientation > 1) {
+    metadata.orientation = orientation;
   }
-  // A block that cannot go in leaves the JPEG as encoded; the write step
-  // then writes it and reports the file as not written.
-  try {
-    result.bytes = exif.InsertExifInto(result.bytes, result.exif_with_thumbnail);
-  } catch (...) {
-    result.exif_failed = true;
+  if (result.exif_lamp) {
+    FitExifToOutput(exif, work, p_.settings.NoLocation);
+    try {
+      if (format == settings::kFormatAvif) exif.SetOrientation(1);
+      metadata.exif = exif.TiffBlock();
+    } catch (...) {
+      result.exif_failed = true;
+    }
+  } else if (metadata.orientation > 1) {
+    metadata.exif = exif::OrientationTiff(metadata.orientation);
   }
+  return [format, &work, metadata = std::move(metadata)](int compress) {
+    return EncodeAs(format, work, compress, metadata);
+  };
 }
 
 }  // namespace plendo::engine

@@ -5,6 +5,7 @@
 // memory. Safe to run on several threads at once, one file each: it reads
 // only the parameters and the file system, and writes nothing.
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -42,6 +43,16 @@ class FileConverter {
                         FileConversion& result) const;
   void EncodeWithExif(platform::Bitmap& work, std::span<const std::uint8_t> source, exif::TExifInfo& exif,
                       FileConversion& result) const;
+  // The whole output at a quality of the Compress scale, metadata included;
+  // `work` and the others must outlive the function returned.
+  std::function<std::vector<std::uint8_t>(int)> JpegOutput(const platform::Bitmap& work,
+                                                           std::span<const std::uint8_t> source,
+                                                           const std::vector<std::uint8_t>& profile,
+                                                           exif::TExifInfo& exif, FileConversion& result) const;
+  std::function<std::vector<std::uint8_t>(int)> PhotoOutput(settings::OutputFormat format, platform::Bitmap& work,
+                                                            std::span<const std::uint8_t> source,
+                                                            std::vector<std::uint8_t> profile, exif::TExifInfo& exif,
+                                                            FileConversion& result) const;
 
   const BatchParameters& p_;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/OutputFormat.h"
 #include "engine/ResizeEngine.h"
 
 namespace plendo::engine {
@@ -70,7 +71,7 @@ bool SharpLevelOf(std::int32_t level, SharpLevel& out) {
 TGlobalWorkValue MakeGlobalWorkValue(const settings::AppSettings& settings, bool actual_size) {
   const bool off = EffectsOff(settings, actual_size);
   TGlobalWorkValue v;
-  v.OutExt = OutputExtension(settings.JPEGExt);
+  v.OutExt = FormatExtension(FormatOf(settings.OutFormat), settings.JPEGExt);
   v.GSMark = CorrectionMark(settings, off);
   v.GammaValue = off ? 1.0 : static_cast<double>(settings.Gamma) * settings.GammaStep + 1.0;
   v.SharpBias = 0;

@@ -11,7 +11,7 @@
 namespace plendo::engine {
 
 struct TGlobalWorkValue {
-  std::string OutExt;   // ".jpg", ".jpeg", ".JPG", ".JPEG"; empty for an unknown JPEGExt
+  std::string OutExt;   // ".jpg", ".jpeg", ".JPG", ".JPEG" (empty for an unknown JPEGExt), or the format's own
   std::string GSMark;   // "", "_g0s0" or "_g<gamma level>s<sharpness level>"
   double GammaValue = 1.0;
   Kernel3x3 SharpKernel{-1, -1, -1, -1, -1, -1, -1, -1, -1};

@@ -1,10 +1,13 @@
 #include "engine/Rendering.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/ResizeEngine.h"
 #include "codecs/Metafile.h"
+#include "engine/OutputFormat.h"
 #include "engine/SharpenFilter.h"
+#include "codecs/EncoderPixels.h"
 #include "imaging/GammaTable.h"
 #include "imaging/Graphics.h"
 
@@ -45,9 +48,54 @@ void RenderMetafile(ResizeJob& job, const BatchParameters& p) {
   }
 }
 
+// Transparency travels only into a format that keeps it, from a decoded
+// source that has some.
+bool KeepTransparency(const ResizeJob& job, const BatchParameters& p) {
+  return KeepsAlpha(FormatOf(p.settings.OutFormat)) && job.Source &&
+         codecs::HasTransparency(job.Source->Pixels());
+}
+
+// A source with transparency for a format that keeps it: drawn over nothing
+// (the resampler leaves colours premultiplied there), its colours taken back
+// to straight alpha, then the gamma and the sharpening on the colour alone.
+void RenderWithAlpha(ResizeJob& job, const BatchParameters& p) {
+  job.Work = platform::Bitmap(PixelSide(job.TargetWidth), PixelSide(job.TargetHeight), platform::PixelFormat::Bgra32);
+  {
+    imaging::TGPGraphics graphics(job.Work);
+    imaging::TGPImageAttributes attributes;
+    attributes.SetWrapMode(imaging::WrapMode::TileFlipXY, 0xFF000000, false);
+    graphics.SetInterpolationMode(imaging::InterpolationMode::HighQualityBicubic);
+    const imaging::RectF dest{0, 0, DrawnSide(job.TargetWidth), DrawnSide(job.TargetHeight)};
+    const imaging::RectF source{0, 0, static_cast<float>(job.Source->GetWidth()),
+                                static_cast<float>(job.Source->GetHeight())};
+    graphics.DrawImage(*job.Source, dest, source, imaging::Unit::Pixel, &attributes);
+  }
+  const imaging::GammaTable gamma = imaging::MakeGammaTable(static_cast<float>(p.work.GammaValue));
+  platform::Bitmap colour(job.Work.Width(), job.Work.Height(), platform::PixelFormat::Bgr24);
+  for (int y = 0; y < job.Work.Height(); ++y) {
+    const std::uint8_t* in = job.Work.Row(y);
+    std::uint8_t* out = colour.Row(y);
+    for (int x = 0; x < job.Work.Width(); ++x, in += 4, out += 3) {
+      const int a = in[3];
+      for (int c = 0; c < 3; ++c) out[c] = a == 0 ? 0 : gamma[std::min(255, (in[c] * 255 + a / 2) / a)];
+    }
+  }
+  if (SharpeningDue(p)) {
+    RowSharpener sharpener(colour, p.work.SharpKernel, static_cast<std::uint8_t>(p.work.SharpDivisor & 0xFF),
+                           p.work.SharpBias);
+    sharpener.Finish();
+  }
+  for (int y = 0; y < job.Work.Height(); ++y) {
+    std::uint8_t* out = job.Work.Row(y);
+    const std::uint8_t* in = colour.Row(y);
+    for (int x = 0; x < job.Work.Width(); ++x, in += 3, out += 4) out[0] = in[0], out[1] = in[1], out[2] = in[2];
+  }
+}
+
 }  // namespace
 
 void RenderWorkingBitmap(ResizeJob& job, const BatchParameters& p) {
+  if (KeepTransparency(job, p)) return RenderWithAlpha(job, p);
   // Sized white: what the draw does not cover, and every transparent part of
   // the source, stays white.
   job.Work = platform::Bitmap(PixelSide(job.TargetWidth), PixelSide(job.TargetHeight), platform::PixelFormat::Bgr24);

@@ -1,6 +1,8 @@
 #pragma once
 // The working bitmap of one file: sized white, the source drawn into it at
-// the target size with gamma, sharpened when the batch asks for it.
+// the target size with gamma, sharpened when the batch asks for it. For an
+// output format that keeps transparency, a source with some is drawn into a
+// transparent 32-bit bitmap instead, gamma and sharpening on its colour.
 #include "engine/BatchParameters.h"
 #include "engine/ResizeJob.h"
 

@@ -175,6 +175,14 @@ void TEntryItem::SetAsLong(std::uint32_t index, std::uint32_t value) {
   std::memcpy(data_.data() + std::size_t{index} * 4, &value, 4);
 }
 
+void TEntryItem::SetAsShort(std::uint16_t value) {
+  ClearValues();
+  DataType = kTypeShort;
+  data_.resize(2);
+  std::memcpy(data_.data(), &value, 2);
+  value_count_ = 1;
+}
+
 void TEntryItem::SetAsUndefined(std::vector<std::uint8_t> bytes) {
   ClearValues();
   DataType = kTypeUndefined;

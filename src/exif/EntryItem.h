@@ -85,6 +85,8 @@ class TEntryItem {
   // Makes the entry a LONG (with index + 1 zero values) unless it is one,
   // then sets value `index`.
   void SetAsLong(std::uint32_t index, std::uint32_t value);
+  // Makes the entry a SHORT with this one value.
+  void SetAsShort(std::uint16_t value);
   void SetAsUndefined(std::vector<std::uint8_t> bytes);
   void ClearValues();
   void DeleteValue(std::uint32_t index);

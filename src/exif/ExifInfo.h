@@ -95,6 +95,17 @@ class TExifInfo {
   void DoError(int code);
   void DoUpdate();
 
+  // --- edits for the output (ExifEdits.cpp) ---
+  // Makes the block tell the output's pixel size: PixelXDimension and
+  // PixelYDimension of the Exif directory, and ImageWidth and ImageLength of
+  // IFD0 where the block has them. A SHORT stays a SHORT when the size fits.
+  void SetPixelSize(std::uint32_t width, std::uint32_t height);
+  // Drops every trace of where the picture was taken that the block holds:
+  // the GPS directory with its pointer. Every other entry stays.
+  void RemoveLocation();
+  // Orientation (IFD0) set to `value` where the block has one.
+  void SetOrientation(std::uint16_t value);
+
   // --- writing (ExifWriter.cpp) ---
   // Puts the block held in memory into the existing JPEG file `file_name`,
   // replacing its APP1 segment or placing one right after FF D8. False when
@@ -104,6 +115,10 @@ class TExifInfo {
   // The same on a JPEG file held in memory: returns the new file's bytes.
   // Raises as WriteExifTo does; `jpeg` is not changed.
   std::vector<std::uint8_t> InsertExifInto(std::span<const std::uint8_t> jpeg, bool with_thumbnail);
+  // The block as other containers keep it: the TIFF data from "II"/"MM" on,
+  // laid out as InsertExifInto lays it out, without a thumbnail (only a JPEG
+  // keeps one). Raises EExifError when no block is loaded.
+  std::vector<std::uint8_t> TiffBlock();
   // Decodes the JPEG file in `stream` and returns a thumbnail of it (at most
   // 160 x 120, never enlarged) encoded as a baseline JPEG of quality 90.
   std::vector<std::uint8_t> MakeThumbnail(TStream& stream);

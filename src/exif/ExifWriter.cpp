@@ -131,4 +131,16 @@ std::vector<std::uint8_t> TExifInfo::InsertExifInto(std::span<const std::uint8_t
   return out.TakeBytes();
 }
 
+std::vector<std::uint8_t> TExifInfo::TiffBlock() {
+  if (byte_order_ != kLittleEndian && byte_order_ != kBigEndian) throw EExifError(kExifBadStream);
+  main_entries_.PrepareForWrite();
+  TMemoryStream out;
+  main_entries_.TiffOrigin = 0;
+  WriteWord(out, byte_order_, byte_order_);
+  WriteWord(out, 42, byte_order_);
+  WriteDWord(out, 8, byte_order_);
+  main_entries_.WriteToStream(out, false);
+  return out.TakeBytes();
+}
+
 }  // namespace plendo::exif

@@ -61,24 +61,29 @@ int ReadJpegOrientation(std::span<const std::uint8_t> jpeg) {
   return 0;
 }
 
-std::vector<std::uint8_t> InsertOrientationBlock(std::span<const std::uint8_t> jpeg, int orientation) {
-  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8 || orientation < 1 || orientation > 8)
-    throw std::invalid_argument("orientation block needs a JPEG stream and a value of 1 to 8");
+std::vector<std::uint8_t> OrientationTiff(int orientation) {
+  if (orientation < 1 || orientation > 8) throw std::invalid_argument("orientation must be 1 to 8");
   // Big-endian TIFF: header, IFD0 at 8 with one entry, no next IFD.
   const std::uint8_t o = static_cast<std::uint8_t>(orientation);
-  const std::uint8_t block[] = {
-      0xFF, 0xE1, 0x00, 0x22,                  // APP1, length 34
-      'E', 'x', 'i', 'f', 0, 0,                //
+  return {
       'M', 'M', 0x00, 0x2A, 0, 0, 0, 8,        // TIFF header
       0x00, 0x01,                              // one entry
       0x01, 0x12, 0x00, 0x03, 0, 0, 0, 1,      // Orientation, SHORT, 1 value
       0x00, o, 0, 0,                           //
       0, 0, 0, 0,                              // no next IFD
   };
+}
+
+std::vector<std::uint8_t> InsertOrientationBlock(std::span<const std::uint8_t> jpeg, int orientation) {
+  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8 || orientation < 1 || orientation > 8)
+    throw std::invalid_argument("orientation block needs a JPEG stream and a value of 1 to 8");
+  const std::vector<std::uint8_t> tiff = OrientationTiff(orientation);
+  const std::uint8_t head[] = {0xFF, 0xE1, 0x00, static_cast<std::uint8_t>(2 + 6 + tiff.size()), 'E', 'x', 'i', 'f', 0, 0};
   std::vector<std::uint8_t> out;
-  out.reserve(jpeg.size() + sizeof block);
+  out.reserve(jpeg.size() + sizeof head + tiff.size());
   out.insert(out.end(), jpeg.begin(), jpeg.begin() + 2);
-  out.insert(out.end(), std::begin(block), std::end(block));
+  out.insert(out.end(), std::begin(head), std::end(head));
+  out.insert(out.end(), tiff.begin(), tiff.end());
   out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
   return out;
 }

@@ -15,6 +15,9 @@ int ReadJpegOrientation(std::span<const std::uint8_t> jpeg);
 // `jpeg` with an APP1 EXIF block holding only Orientation right after its
 // start marker, where the EXIF writer puts a block. `jpeg` must start with
 // FF D8 and hold no EXIF block; the orientation must be 1 to 8.
+// The same block as other containers keep it: the TIFF data alone.
+std::vector<std::uint8_t> OrientationTiff(int orientation);
+
 std::vector<std::uint8_t> InsertOrientationBlock(std::span<const std::uint8_t> jpeg, int orientation);
 
 }  // namespace plendo::exif

@@ -118,14 +118,16 @@ bool DescribesRgb(std::span<const std::uint8_t> profile) {
 }
 
 bool ConvertToSrgb(platform::Bitmap& bitmap, std::span<const std::uint8_t> profile) {
-  if (bitmap.Format() != platform::PixelFormat::Bgr24 || profile.empty()) return false;
+  const bool alpha = bitmap.Format() == platform::PixelFormat::Bgra32;
+  if ((!alpha && bitmap.Format() != platform::PixelFormat::Bgr24) || profile.empty()) return false;
   const std::unique_ptr<void, ProfileCloser> from(
       cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
   if (!from || cmsGetColorSpace(from.get()) != cmsSigRgbData) return false;
   const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
   if (!srgb) return false;
   const std::unique_ptr<void, TransformDeleter> transform(
-      cmsCreateTransform(from.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0));
+      alpha ? cmsCreateTransform(from.get(), TYPE_BGRA_8, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_COPY_ALPHA)
+            : cmsCreateTransform(from.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0));
   if (!transform) return false;
   for (int y = 0; y < bitmap.Height(); ++y)
     cmsDoTransform(transform.get(), bitmap.Row(y), bitmap.Row(y), static_cast<cmsUInt32Number>(bitmap.Width()));

@@ -20,7 +20,7 @@ std::vector<std::uint8_t> ReadIccProfile(std::span<const std::uint8_t> bytes);
 // CMYK or grey source's profile does not).
 bool DescribesRgb(std::span<const std::uint8_t> profile);
 
-// Converts a Bgr24 bitmap from the colours `profile` describes to sRGB
+// Converts a Bgr24 or Bgra32 bitmap (alpha untouched) from the colours `profile` describes to sRGB
 // (perceptual intent). False, leaving the pixels as they are, when the
 // profile cannot be used (damaged, not an RGB profile).
 bool ConvertToSrgb(platform::Bitmap& bitmap, std::span<const std::uint8_t> profile);

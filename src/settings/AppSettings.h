@@ -14,6 +14,11 @@ enum ImageType : std::int32_t {
   kTypeHeif = 8, kTypeAvif = 9, kTypeWebp = 10, kTypeJxl = 11,
 };
 
+// The output's file format; JPEG unless chosen otherwise.
+enum OutputFormat : std::int32_t {
+  kFormatJpeg = 0, kFormatPng = 1, kFormatWebp = 2, kFormatAvif = 3, kFormatJxl = 4,
+};
+
 struct AppSettings {
   std::int32_t XQTMode = 0;        // 0 ALL, 1 EXT
   std::int32_t XQTExt = kTypeJpeg;  // type accepted in EXT mode
@@ -35,6 +40,9 @@ struct AppSettings {
   bool SaveLocate = false;
   std::int32_t SaveGSize = -1;     // size-box item to return to from 原寸
   std::int32_t Jobs = 0;           // files converted at once; 0 or less: one per core
+  std::int32_t OutFormat = kFormatJpeg;
+  std::int32_t MaxFileKB = 0;      // upper bound on an output's size in KiB; 0 or less: none
+  bool NoLocation = false;         // remove the GPS position from the EXIF carried over
 };
 
 }  // namespace plendo::settings

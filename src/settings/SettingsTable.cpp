@@ -109,13 +109,23 @@ std::vector<Entry> MakeTable() {
       {"Option", "ToSRGB", &A::ToSrgb, true,
        {.name = "--srgb", .off_name = "--keep-profile", .group = G::Output,
         .help = "convert colours to sRGB by the source's ICC profile and embed none, or keep the profile"}},
+      {"Option", "OutFormat", &A::OutFormat, true,
+       {.name = "--format", .value_name = "jpeg|png|webp|avif|jxl",
+        .choices = {{"jpeg", kFormatJpeg}, {"png", kFormatPng}, {"webp", kFormatWebp}, {"avif", kFormatAvif},
+                    {"jxl", kFormatJxl}},
+        .group = G::Output, .help = "file format of the outputs (default: the panel's choice, JPEG at first)"}},
+      // plendo-batch's --max-file-size takes sizes with units; it is parsed apart.
+      {"Option", "MaxFileKB", &A::MaxFileKB},
+      {"Option", "NoLocation", &A::NoLocation, true,
+       {.name = "--no-location", .off_name = "--keep-location", .group = G::Output,
+        .help = "remove the GPS position from the EXIF data carried over, or keep it"}},
 
       {"CFORM", "SaveLocate", &A::SaveLocate},
       {"CFORM", "ActivePage", CustomEntry{nullptr, WriteFirstPage}},
 
       {"Secret", "Compress", &A::Compress, false,
        {.name = "--quality", .value_name = "Q", .low = 0, .high = 100, .group = G::Output,
-        .help = "JPEG quality, 0 to 100"}},
+        .help = "quality 0 to 100 (JPEG's scale; the other lossy formats look alike at the same number)"}},
       {"Secret", "GammaStep", &A::GammaStep, false},
   };
 }

@@ -15,6 +15,7 @@ TEST(BatchOptions, EveryOptionReachesTheJob) {
   const BatchOptions o = ParseBatchOptions({"--size", "800", "--side=height", "--out", "/o", "--quality", "90",
                                             "--progressive", "--exif", "--gamma", "2", "--sharpness=3", "--mark",
                                             "--no-auto-effects-off", "--ext", "JPEG", "--skip", "--type", "png",
+                                            "--format", "avif", "--max-file-size", "150k", "--no-location",
                                             "a.png", "--", "--odd-name.png"});
   const BatchJob job = MakeBatchJob(BatchJob{}, o);
   EXPECT_EQ(job.size_text, "800");
@@ -32,6 +33,9 @@ TEST(BatchOptions, EveryOptionReachesTheJob) {
   EXPECT_FALSE(job.app.OverWrite);
   EXPECT_EQ(job.app.XQTMode, 1);
   EXPECT_EQ(job.app.XQTExt, settings::kTypePng);
+  EXPECT_EQ(job.app.OutFormat, settings::kFormatAvif);
+  EXPECT_EQ(job.app.MaxFileKB, 150);
+  EXPECT_TRUE(job.app.NoLocation);
   EXPECT_EQ(o.files, (std::vector<std::string>{"a.png", "--odd-name.png"}));
 }
 
@@ -52,6 +56,16 @@ TEST(BatchOptions, WhatIsNotGivenComesFromTheSettingsFile) {
 
   const BatchJob beside = MakeBatchJob(stored, ParseBatchOptions({"--beside", "--actual-size", "x.jpg"}));
   EXPECT_TRUE(beside.app.OutOrigDir);
+}
+
+// Sizes with units become whole KiB; bytes round down, never loosening the limit.
+TEST(BatchOptions, FileSizeLimitTakesUnits) {
+  const std::pair<const char*, std::int32_t> cases[] = {{"150k", 150}, {"150K", 150}, {"2M", 2048},
+                                                        {"150000", 146}, {"1024", 1}, {"0", 0}};
+  for (const auto& [text, kib] : cases)
+    EXPECT_EQ(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--size", "64", "--beside", "--max-file-size", text})).app.MaxFileKB,
+              kib)
+        << text;
 }
 
 class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
@@ -76,7 +90,11 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--ext", "png", "a.jpg"},
                       std::vector<std::string>{"--type", "svg", "a.jpg"},
                       std::vector<std::string>{"--progressive=yes", "a.jpg"},
-                      std::vector<std::string>{"--out=", "a.jpg"}), test::PrintedNameAndIndex());
+                      std::vector<std::string>{"--out=", "a.jpg"},
+                      std::vector<std::string>{"--format", "gif", "a.jpg"},
+                      std::vector<std::string>{"--max-file-size", "1000", "a.jpg"},
+                      std::vector<std::string>{"--max-file-size", "15kb", "a.jpg"},
+                      std::vector<std::string>{"--max-file-size", "-3k", "a.jpg"}), test::PrintedNameAndIndex());
 
 TEST(BatchOptions, NeedsASizeAndADestinationFromSomewhere) {
   EXPECT_THROW(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--out", "/o", "a.jpg"})), UsageError);

@@ -45,6 +45,9 @@ TEST(SettingsStoreTest, FirstStartWithoutAFileGivesEveryDefault) {
   EXPECT_FALSE(a.SaveLocate);
   EXPECT_EQ(a.Compress, 70);
   EXPECT_DOUBLE_EQ(a.GammaStep, 0.06);
+  EXPECT_EQ(a.OutFormat, kFormatJpeg);
+  EXPECT_EQ(a.MaxFileKB, 0);
+  EXPECT_FALSE(a.NoLocation);
 }
 
 TEST(SettingsStoreTest, FullWriteThenReadGivesTheSameValues) {
@@ -108,7 +111,8 @@ TEST(SettingsStoreTest, EndWriteHasTheFourSectionsInOrderWithActivePageZero) {
   const auto option = text.find(
       "[Option]\nRSize=" + ToCommaText(DefaultSizeList()) +
       "\nXQTDisp=0\nJPEGExt=0\nProgress=0\nExifCopy=0\nOverWrite=1\nGamma=1\nSharpNess=1\n"
-      "AddGSMark=0\nAutoEffOFF=1\nPanelStyle=3\nAlphaBlendType=0\nAlphaBlendValue=180\nJobs=0\nToSRGB=0\n");
+      "AddGSMark=0\nAutoEffOFF=1\nPanelStyle=3\nAlphaBlendType=0\nAlphaBlendValue=180\nJobs=0\nToSRGB=0\n"
+      "OutFormat=0\nMaxFileKB=0\nNoLocation=0\n");
   EXPECT_NE(mform, std::string::npos) << text;
   EXPECT_NE(status, std::string::npos) << text;
   EXPECT_NE(option, std::string::npos) << text;

@@ -1,0 +1,86 @@
+#include "codecs/WebpEncoder.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+namespace plendo::codecs {
+namespace {
+
+constexpr const char* kEncodeFailed = "WebP に変換できません";
+
+struct PictureFree {
+  void operator()(WebPPicture* p) const { WebPPictureFree(p); }
+};
+struct MuxDelete {
+  void operator()(WebPMux* m) const { WebPMuxDelete(m); }
+};
+struct WriterClear {
+  void operator()(WebPMemoryWriter* w) const { WebPMemoryWriterClear(w); }
+};
+
+std::vector<std::uint8_t> EncodeImage(const platform::Bitmap& bitmap, const PhotoEncodeOptions& options) {
+  WebPConfig config;
+  if (!WebPConfigInit(&config)) throw EncodeError(kEncodeFailed);
+  config.lossless = options.lossless ? 1 : 0;
+  config.quality = static_cast<float>(std::clamp(options.quality, 0, 100));
+  config.method = kWebpMethod;
+  if (!WebPValidateConfig(&config)) throw EncodeError(kEncodeFailed);
+
+  WebPPicture picture;
+  if (!WebPPictureInit(&picture)) throw EncodeError(kEncodeFailed);
+  const std::unique_ptr<WebPPicture, PictureFree> picture_owner(&picture);
+  picture.use_argb = options.lossless ? 1 : 0;
+  picture.width = bitmap.Width();
+  picture.height = bitmap.Height();
+  const bool alpha = HasTransparency(bitmap);
+  const std::vector<std::uint8_t> pixels = PackedRgb(bitmap, alpha);
+  const int ok = alpha ? WebPPictureImportRGBA(&picture, pixels.data(), bitmap.Width() * 4)
+                       : WebPPictureImportRGB(&picture, pixels.data(), bitmap.Width() * 3);
+  if (!ok) throw EncodeError(kEncodeFailed);
+
+  WebPMemoryWriter writer;
+  WebPMemoryWriterInit(&writer);
+  const std::unique_ptr<WebPMemoryWriter, WriterClear> writer_owner(&writer);
+  picture.writer = WebPMemoryWrite;
+  picture.custom_ptr = &writer;
+  if (!WebPEncode(&config, &picture)) throw EncodeError(kEncodeFailed);
+  return std::vector<std::uint8_t>(writer.mem, writer.mem + writer.size);
+}
+
+// Wraps the bare image with its ICCP and EXIF chunks.
+std::vector<std::uint8_t> AddChunks(const std::vector<std::uint8_t>& image, const PhotoEncodeOptions& options) {
+  const std::unique_ptr<WebPMux, MuxDelete> mux(WebPMuxNew());
+  if (!mux) throw EncodeError(kEncodeFailed);
+  const WebPData data{image.data(), image.size()};
+  if (WebPMuxSetImage(mux.get(), &data, 0) != WEBP_MUX_OK) throw EncodeError(kEncodeFailed);
+  if (!options.icc_profile.empty()) {
+    const WebPData icc{options.icc_profile.data(), options.icc_profile.size()};
+    if (WebPMuxSetChunk(mux.get(), "ICCP", &icc, 0) != WEBP_MUX_OK) throw EncodeError(kEncodeFailed);
+  }
+  if (!options.exif.empty()) {
+    const WebPData exif{options.exif.data(), options.exif.size()};
+    if (WebPMuxSetChunk(mux.get(), "EXIF", &exif, 0) != WEBP_MUX_OK) throw EncodeError(kEncodeFailed);
+  }
+  WebPData assembled;
+  WebPDataInit(&assembled);
+  if (WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK) throw EncodeError(kEncodeFailed);
+  std::vector<std::uint8_t> out(assembled.bytes, assembled.bytes + assembled.size);
+  WebPDataClear(&assembled);
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeWebp(const platform::Bitmap& bitmap, const PhotoEncodeOptions& options) {
+  if (bitmap.Empty()) return {};
+  if (bitmap.Width() > WEBP_MAX_DIMENSION || bitmap.Height() > WEBP_MAX_DIMENSION)
+    throw EncodeError("WebP の大きさの上限 (16383) を超えています");
+  std::vector<std::uint8_t> image = EncodeImage(bitmap, options);
+  if (options.icc_profile.empty() && options.exif.empty()) return image;
+  return AddChunks(image, options);
+}
+
+}  // namespace plendo::codecs
