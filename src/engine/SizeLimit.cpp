@@ -27,33 +27,37 @@ FittedOutput FitToSize(const std::function<std::vector<std::uint8_t>(int quality
     return result;
   }
   // fit < q < fail is still open; fit = kLowest - 1 while nothing has fitted.
+  // Guesses interpolate linearly between the two by how far each missed the
+  // limit; when one side moves twice running, the other's miss counts half
+  // (regula falsi in its Illinois form), so a curved size never stalls it.
   int fail = highest, fit = kLowest - 1;
-  double fail_size = static_cast<double>(bytes.size()), fit_size = 0;
-  std::vector<std::uint8_t> failed_bytes = std::move(bytes);  // the lowest failing try so far
   const double limit = static_cast<double>(limit_bytes);
-  int q = Clamp(highest * limit / fail_size, kLowest, fail - 1);
+  double fail_miss = static_cast<double>(bytes.size()) - limit, fit_miss = 0;
+  std::vector<std::uint8_t> failed_bytes = std::move(bytes);  // the lowest failing try so far
+  int q = Clamp(highest * limit / static_cast<double>(failed_bytes.size()), kLowest, fail - 1);
+  enum class Side { None, Fit, Fail } last = Side::None;
   while (fail - fit > 1) {
-    const int before = fail - fit;
     bytes = encode(q);
     ++result.tries;
     const double size = static_cast<double>(bytes.size());
     if (bytes.size() <= limit_bytes) {
-      fit = q, fit_size = size;
+      fit = q, fit_miss = limit - size;
+      if (last == Side::Fit) fail_miss /= 2;
+      last = Side::Fit;
       result.bytes = std::move(bytes);
       result.quality = q;
       result.fits = true;
     } else {
-      fail = q, fail_size = size;
+      fail = q, fail_miss = size - limit;
+      if (last == Side::Fail) fit_miss /= 2;
+      last = Side::Fail;
       failed_bytes = std::move(bytes);
     }
     if (fail - fit <= 1) break;
-    if (fit < kLowest) {
-      q = Clamp(fail * limit / fail_size, kLowest, fail - 1);  // still scaling down
-    } else if (2 * (fail - fit) > before) {
-      q = fit + (fail - fit) / 2;  // the guess did not halve the range
-    } else {
-      q = Clamp(fit + (limit - fit_size) / (fail_size - fit_size) * (fail - fit), fit + 1, fail - 1);
-    }
+    if (fit < kLowest)
+      q = Clamp(fail * limit / size, kLowest, fail - 1);  // still scaling down
+    else
+      q = Clamp(fit + fit_miss / (fit_miss + fail_miss) * (fail - fit), fit + 1, fail - 1);
   }
   if (!result.fits) {
     result.bytes = std::move(failed_bytes);  // at kLowest: fail reached it
