@@ -15,11 +15,14 @@ struct QualityPoint {
   int compress;
   int encoder;
 };
-using QualityCurve = std::array<QualityPoint, 5>;
+using QualityCurve = std::array<QualityPoint, 4>;
 
-constexpr QualityCurve kWebpCurve{{{0, 0}, {50, 50}, {70, 70}, {90, 90}, {100, 100}}};
-constexpr QualityCurve kAvifCurve{{{0, 0}, {50, 50}, {70, 70}, {90, 90}, {100, 100}}};
-constexpr QualityCurve kJxlCurve{{{0, 0}, {50, 50}, {70, 70}, {90, 90}, {100, 100}}};
+// Measured at JPEG 70 and 90 (mean over 24 and 12 MP photos at 1920: the
+// encoder quality whose round trip has the SSIM of JPEG's); straight lines
+// to 0 and 100 between.
+constexpr QualityCurve kWebpCurve{{{0, 0}, {70, 73}, {90, 86}, {100, 100}}};
+constexpr QualityCurve kAvifCurve{{{0, 0}, {70, 54}, {90, 73}, {100, 100}}};
+constexpr QualityCurve kJxlCurve{{{0, 0}, {70, 77}, {90, 91}, {100, 100}}};
 
 int Interpolate(const QualityCurve& curve, int compress) {
   for (std::size_t i = 1; i < curve.size(); ++i) {

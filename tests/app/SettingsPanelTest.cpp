@@ -109,7 +109,7 @@ class SettingsPanelTest : public PanelFixture {
 };
 
 TEST_F(SettingsPanelTest, OpensWithTheSettingsShown) {
-  app::TCFORM& p = OpenPanel("[Option]\nGamma=2\nSharpNess=0\nJPEGExt=3\nExifCopy=1\n");
+  app::TCFORM& p = OpenPanel("[Option]\nGamma=2\nSharpNess=0\nJPEGExt=3\nExifCopy=1\nOutFormat=2\nMaxFileKB=150\n");
   EXPECT_EQ(p.windowTitle().toStdString(), app::kSettingsCaption);
   EXPECT_TRUE(p.XQTALL->isChecked());
   EXPECT_FALSE(p.XQTEXT->isChecked());
@@ -129,6 +129,9 @@ TEST_F(SettingsPanelTest, OpensWithTheSettingsShown) {
   EXPECT_EQ(p.AlphaLabel->text().toStdString(), " 透明度 ： 180 ");
   EXPECT_FALSE(p.AlphaUpDown->isEnabled());
   EXPECT_EQ(p.OverWrite->ItemIndex(), 1);
+  EXPECT_EQ(p.FormatGroup->ItemIndex(), 2);
+  EXPECT_EQ(p.MaxFileKB->text().toStdString(), "150");
+  EXPECT_FALSE(p.NoLocation->isChecked());
   EXPECT_EQ(Beeps(), 0);
 }
 
@@ -255,6 +258,9 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   p.cbStayTop->click();
   p.SaveLocate->click();
   p.OverWrite->Button(0)->click();
+  p.FormatGroup->Button(4)->click();
+  p.MaxFileKB->setText("300");
+  p.NoLocation->click();
   p.NumEdit->setText("130");
   p.btINS->click();
   (confirm ? p.btOK : p.btCancel)->click();
@@ -267,6 +273,9 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
     EXPECT_EQ(s.ExifCopy, before.ExifCopy);
     EXPECT_EQ(s.OverWrite, before.OverWrite);
     EXPECT_EQ(s.SaveLocate, before.SaveLocate);
+    EXPECT_EQ(s.OutFormat, before.OutFormat);
+    EXPECT_EQ(s.MaxFileKB, before.MaxFileKB);
+    EXPECT_EQ(s.NoLocation, before.NoLocation);
     EXPECT_TRUE(form->StaysOnTop());
     EXPECT_EQ(MainItems().size(), 78u);
     EXPECT_EQ(SizeText(), "128");
@@ -285,6 +294,9 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   EXPECT_TRUE(s.XQTDisp);
   EXPECT_TRUE(s.SaveLocate);
   EXPECT_FALSE(s.OverWrite);
+  EXPECT_EQ(s.OutFormat, settings::kFormatJxl);
+  EXPECT_EQ(s.MaxFileKB, 300);
+  EXPECT_TRUE(s.NoLocation);
   EXPECT_FALSE(form->StaysOnTop());
   EXPECT_EQ(SizeText(), "130");
 }
