@@ -12,7 +12,7 @@
 namespace plendo::test {
 namespace {
 
-// A stand-in encoder whose size grows with the quality, steeply near 100 as
+// A model encoder whose size grows with the quality, steeply near 100 as
 // real ones do.
 std::size_t ModelSize(int q) { return 2000 + static_cast<std::size_t>(40000.0 * std::pow(q / 100.0, 2.5)) + 300 * q; }
 
