@@ -28,10 +28,20 @@ bool SamePath(const fs::path& a, const std::set<fs::path>& written) {
   return !ec && written.count(canonical) != 0;
 }
 
+// False for a source already met in this batch: the same file dropped twice
+// is converted once.
+bool FirstTime(const fs::path& source, std::set<fs::path>& met) {
+  std::error_code ec;
+  fs::path canonical = fs::weakly_canonical(source, ec);
+  if (ec) canonical = source;
+  return met.insert(std::move(canonical)).second;
+}
+
 }  // namespace
 
 bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
   if (in_batch_.exchange(true)) return false;
+  written_.clear();
   ScopeExit batch_over([this] {
     in_batch_ = false;
     written_.clear();
@@ -49,7 +59,8 @@ bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
 
   const BatchParameters parameters = CurrentParameters();
   std::vector<bool> wanted(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) wanted[i] = PassesTypeFilter(items[i]);
+  std::set<fs::path> sources;
+  for (std::size_t i = 0; i < items.size(); ++i) wanted[i] = PassesTypeFilter(items[i]) && FirstTime(items[i], sources);
   const int workers = WorkerCount(parameters.settings.Jobs);
   // Outlives the end of the batch's display: conversions still under way
   // when a stop came are waited for only after the panel shows the end.

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/FileConverter.h"
+#include "engine/OutputNaming.h"
 #include "engine/OutputFile.h"
 #include "engine/ResizeEngine.h"
 #include "engine/ScopeExit.h"
@@ -25,6 +26,7 @@ BatchParameters ResizeEngine::CurrentParameters() const {
 
 void ResizeEngine::ResizeGRP(const std::filesystem::path& path) {
   const BatchParameters parameters = CurrentParameters();
+  written_.clear();  // one file is a batch of its own
   FileConversion conversion = FileConverter(parameters).Convert(path);
   Commit(conversion, parameters);
 }
@@ -57,14 +59,18 @@ void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) 
     host_.ShowMonitorMessage(kRed, kMsgNoFolder);
     return;
   }
-  // The overwrite rule looks again now: an earlier file of this batch may
-  // have written this very output, or the file may have gone meanwhile.
-  if (!parameters.OverwriteAllowed() && FileExistsAt(c.out_path)) return;
+  // A batch never replaces its own work: a name it has written already
+  // (two sources of the same name) takes the first numbered name it has not.
+  const std::filesystem::path out_path = UnclaimedOutPath(c.out_path);
+  // The overwrite rule looks again now, at the name the file gets: the file
+  // there may have gone meanwhile, or been left by an earlier batch.
+  if (!parameters.OverwriteAllowed() && FileExistsAt(out_path)) return;
   if (c.render == RenderOutcome::Existing) {
     c = FileConverter(parameters).Convert(c.source);
     exif_found_ = c.exif_found;
     exif_with_thumbnail_ = c.exif_with_thumbnail;
   }
+  c.out_path = out_path;
   CommitWriteStep(c, parameters);
 }
 
@@ -91,6 +97,20 @@ void ResizeEngine::CommitWriteStep(FileConversion& c, const BatchParameters& par
     }
   }
   if (!escaped.empty()) host_.ShowMonitorMessage(kRed, escaped);
+}
+
+std::filesystem::path ResizeEngine::UnclaimedOutPath(const std::filesystem::path& wanted) const {
+  const auto claimed = [this](const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return !ec && written_.count(canonical) != 0;
+  };
+  if (!claimed(wanted)) return wanted;
+  const std::string name = wanted.filename().string();
+  for (int n = 2;; ++n) {
+    std::filesystem::path numbered = wanted.parent_path() / NumberedName(name, n);
+    if (!claimed(numbered)) return numbered;
+  }
 }
 
 // True when the file was written and counted.

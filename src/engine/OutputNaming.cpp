@@ -38,6 +38,11 @@ std::string SourceFolderOf(const std::string& path) {
   return IncludeTrailingChar(dir, kPathDelimiter);
 }
 
+std::string NumberedName(const std::string& name, int n) {
+  const std::string ext = ExtractFileExt(name);
+  return name.substr(0, name.size() - ext.size()) + "_" + std::to_string(n) + ext;
+}
+
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)

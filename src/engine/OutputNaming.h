@@ -26,6 +26,10 @@ std::string IncludeTrailingChar(const std::string& text, char ch);
 // root folder.
 std::string SourceFolderOf(const std::string& path);
 
+// `name` with "_n" before its extension: IMG_0001_w640.jpg and 2 give
+// IMG_0001_w640_2.jpg; a name without a dot gets it at the end.
+std::string NumberedName(const std::string& name, int n);
+
 // Case-insensitive comparison of ASCII letters; other bytes must match.
 bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 

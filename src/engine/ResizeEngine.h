@@ -92,6 +92,8 @@ class ResizeEngine {
   void Commit(FileConversion& conversion, const BatchParameters& parameters);
   void CommitWriteStep(FileConversion& conversion, const BatchParameters& parameters);
   bool WriteOutput(const FileConversion& conversion, const BatchParameters& parameters);
+  // `wanted`, or NAME_2.EXT, NAME_3.EXT ... when this batch has written it.
+  std::filesystem::path UnclaimedOutPath(const std::filesystem::path& wanted) const;
 
   const settings::AppSettings& settings_;
   PanelHost& host_;
@@ -103,7 +105,8 @@ class ResizeEngine {
   bool exif_found_ = false;
   bool exif_with_thumbnail_ = false;
   // Outputs written by the batch under way: a later item reading one of them
-  // must see what was written, as if the batch ran one file at a time.
+  // must see what was written, as if the batch ran one file at a time, and a
+  // later output of the same name is numbered instead of replacing it.
   std::set<std::filesystem::path> written_;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/EngineFixture.h"
+#include "engine/JpegProbe.h"
 
 namespace plendo::engine {
 namespace {
@@ -114,7 +115,34 @@ TEST_F(EngineTest, ASecondBatchIsRefusedWhileOneRuns) {
   ASSERT_TRUE(engine.XQTDropFiles({a, a}));
   EXPECT_FALSE(nested);
   EXPECT_FALSE(fs::exists(out / "b_w64.jpg"));
-  EXPECT_EQ(host.size_caption, "出力済 2 枚");  // overwrite on: the same file twice
+  EXPECT_EQ(host.size_caption, "出力済 1 枚");  // the same file twice is converted once
+}
+
+// Cameras restart their numbers: IMG_0001.JPG from three cards in one batch.
+TEST_F(EngineTest, SameNamesInOneBatchAreNumberedNeverReplaced) {
+  std::vector<fs::path> items;
+  for (const char* card : {"a", "b", "c"}) {
+    fs::create_directory(in / card);
+    items.push_back(JpegSource(std::string(card) + "/IMG_0001.JPG", 20, 10));
+  }
+  items.push_back(items[1]);  // dropped twice: converted once
+  const std::vector<std::string> names{"IMG_0001_w64.jpg", "IMG_0001_w64_2.jpg", "IMG_0001_w64_3.jpg"};
+
+  ASSERT_TRUE(engine.XQTDropFiles(items));
+  EXPECT_EQ(test::Listing(out), names);
+  EXPECT_EQ(host.size_caption, "出力済 3 枚");
+
+  // A second batch replaces the first one's outputs under the same names, as
+  // the overwrite rule says, rather than numbering on from them.
+  test::WriteText(out / "IMG_0001_w64_2.jpg", "earlier batch");
+  ASSERT_TRUE(engine.XQTDropFiles(items));
+  EXPECT_EQ(test::Listing(out), names);
+  EXPECT_TRUE(test::ProbeJpeg(out / "IMG_0001_w64_2.jpg").ok);
+  EXPECT_EQ(host.size_caption, "出力済 3 枚");
+
+  settings.OverWrite = false;  // and with skip on, nothing is written at all
+  ASSERT_TRUE(engine.XQTDropFiles(items));
+  EXPECT_EQ(host.size_caption, "出力済 0 枚");
 }
 
 TEST_F(EngineTest, UnknownModeConvertsNothing) {
