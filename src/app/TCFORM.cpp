@@ -117,6 +117,7 @@ void TCFORM::FormCreate() {
   SharpGroup->SetItemIndex(s.SharpNess);
   AddGSMark->setChecked(s.AddGSMark);
   EffectOFF->setChecked(s.AutoEffOFF);
+  NoEnlarge->setChecked(s.NoEnlarge);
   cbXQTDisp->setChecked(s.XQTDisp);
   cbStayTop->setChecked(main_.StaysOnTop());
   AlphaType->SetItemIndex(s.AlphaBlendType);
@@ -271,6 +272,7 @@ void TCFORM::btOKClick() {
   s.SharpNess = chosen(SharpGroup, s.SharpNess);
   s.AddGSMark = AddGSMark->isChecked();
   s.AutoEffOFF = EffectOFF->isChecked();
+  s.NoEnlarge = NoEnlarge->isChecked();
   s.XQTDisp = cbXQTDisp->isChecked();
   s.SaveLocate = SaveLocate->isChecked();
   s.AlphaBlendType = chosen(AlphaType, SavedAlphaBlendType);

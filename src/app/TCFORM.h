@@ -93,6 +93,7 @@ class TCFORM : public QDialog {
   // 0 動作モード
   QCheckBox* XQTALL = nullptr;
   QCheckBox* XQTEXT = nullptr;
+  QCheckBox* NoEnlarge = nullptr;
   RadioGroup* EXTGroup = nullptr;
   // 1 画質補正
   RadioGroup* GammaGroup = nullptr;

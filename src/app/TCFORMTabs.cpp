@@ -123,8 +123,9 @@ QWidget* TCFORM::CreateModePage() {
                             {"BMP (*.bmp)", "JPEG (*.jpg / *.jpeg)", "GIF (*.gif)", "PNG (*.png)",
                              "TIFF (*.tif / *.tiff)", "WMF (*.wmf)", "EMF (*.emf)", "ICON (*.ico)"},
                             2, page);
-  EXTGroup->setGeometry(4, 43, 296, 102);
+  EXTGroup->setGeometry(4, 43, 296, 78);
   EXTGroup->setEnabled(false);
+  NoEnlarge = CheckBox("元画像より大きくしない", page, 7, 124, 291, 13);
   connect(XQTALL, &QCheckBox::toggled, this, &TCFORM::XQTALLClick);
   connect(XQTEXT, &QCheckBox::toggled, this, &TCFORM::XQTEXTClick);
   return page;

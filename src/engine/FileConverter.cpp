@@ -233,7 +233,8 @@ bool FileConverter::SizeAndName(ResizeJob& job, FileConversion& result) const {
     result.size_missing = true;
     return false;
   }
-  const TargetSize target = ComputeTargetSize(job.SourceWidth, job.SourceHeight, p_.size, p_.side);
+  const TargetSize target =
+      ComputeTargetSize(job.SourceWidth, job.SourceHeight, p_.size, p_.side, p_.settings.NoEnlarge);
   job.TargetWidth = target.width;
   job.TargetHeight = target.height;
   job.OutName = ComposeOutName(job.SourcePath.string(), target.suffix, p_.size.text, p_.work);

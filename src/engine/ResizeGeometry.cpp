@@ -6,10 +6,13 @@
 namespace plendo::engine {
 
 TargetSize ComputeTargetSize(std::uint32_t source_width, std::uint32_t source_height, const SizeChoice& size,
-                             SizeSide side) {
-  if (size.actual) return {static_cast<double>(source_width), static_cast<double>(source_height), "_"};
+                             SizeSide side, bool no_enlarge) {
+  const auto own_width = static_cast<double>(source_width), own_height = static_cast<double>(source_height);
+  if (size.actual) return {own_width, own_height, "_"};
   if (side == SizeSide::LongSide) side = source_width < source_height ? SizeSide::Height : SizeSide::Width;
   const auto n = static_cast<double>(size.pixels);
+  if (no_enlarge && (side == SizeSide::Width ? own_width : own_height) <= n)
+    return {own_width, own_height, side == SizeSide::Width ? "_w" : "_v"};
   // Divided first, then multiplied: 640 / 3000 * 4000 is the height of a
   // 3000 x 4000 source at width 640.
   if (side == SizeSide::Width) return {n, n / source_width * source_height, "_w"};
@@ -34,20 +37,23 @@ void ApplyTargetSize(ResizeJob& job, const TargetSize& target, const std::string
 
 void ResizeEngine::CalcSizeByWidth(ResizeJob& job, long long size) const {
   const SizeChoice choice{host_.IsActualSize(), size, host_.SizeText()};
-  ApplyTargetSize(job, ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::Width), choice.text,
-                  global_work_value_);
+  const TargetSize target =
+      ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::Width, settings_.NoEnlarge);
+  ApplyTargetSize(job, target, choice.text, global_work_value_);
 }
 
 void ResizeEngine::CalcSizeByHeight(ResizeJob& job, long long size) const {
   const SizeChoice choice{host_.IsActualSize(), size, host_.SizeText()};
-  ApplyTargetSize(job, ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::Height), choice.text,
-                  global_work_value_);
+  const TargetSize target =
+      ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::Height, settings_.NoEnlarge);
+  ApplyTargetSize(job, target, choice.text, global_work_value_);
 }
 
 void ResizeEngine::CalcSizeByLongSide(ResizeJob& job, long long size) const {
   const SizeChoice choice{host_.IsActualSize(), size, host_.SizeText()};
-  ApplyTargetSize(job, ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::LongSide), choice.text,
-                  global_work_value_);
+  const TargetSize target =
+      ComputeTargetSize(job.SourceWidth, job.SourceHeight, choice, SizeSide::LongSide, settings_.NoEnlarge);
+  ApplyTargetSize(job, target, choice.text, global_work_value_);
 }
 
 }  // namespace plendo::engine

@@ -15,9 +15,11 @@ struct TargetSize {
 };
 
 // The long side is the width for a square source. At actual size both sides
-// are the source's, whichever side was chosen.
+// are the source's, whichever side was chosen. With `no_enlarge` a source
+// whose chosen side is already at or below the size keeps its own size, and
+// the suffix of the side it was measured by, so the batch's names stay alike.
 TargetSize ComputeTargetSize(std::uint32_t source_width, std::uint32_t source_height, const SizeChoice& size,
-                             SizeSide side);
+                             SizeSide side, bool no_enlarge = false);
 
 // Base name, size suffix, the size box's text exactly as shown, mark, extension.
 std::string ComposeOutName(const std::string& source_path, const char* suffix, const std::string& size_text,

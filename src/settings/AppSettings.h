@@ -43,6 +43,8 @@ struct AppSettings {
   std::int32_t OutFormat = kFormatJpeg;
   std::int32_t MaxFileKB = 0;      // upper bound on an output's size in KiB; 0 or less: none
   bool NoLocation = false;         // remove the GPS position from the EXIF carried over
+  bool NoEnlarge = false;          // a source already at or below the chosen size keeps its own size
+  bool FolderDrop = false;         // a dropped folder's pictures are converted (off: it is refused like any file)
 };
 
 }  // namespace plendo::settings

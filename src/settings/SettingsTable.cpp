@@ -119,6 +119,11 @@ std::vector<Entry> MakeTable() {
       {"Option", "NoLocation", &A::NoLocation, true,
        {.name = "--no-location", .off_name = "--keep-location", .group = G::Output,
         .help = "remove the GPS position from the EXIF data carried over, or keep it"}},
+      {"Option", "NoEnlarge", &A::NoEnlarge, true,
+       {.name = "--no-enlarge", .off_name = "--enlarge", .group = G::Size,
+        .help = "keep a picture whose chosen side is already N or less at its own size (its name still says N), "
+                "or enlarge it to N"}},
+      {"Option", "FolderDrop", &A::FolderDrop},
 
       {"CFORM", "SaveLocate", &A::SaveLocate},
       {"CFORM", "ActivePage", CustomEntry{nullptr, WriteFirstPage}},

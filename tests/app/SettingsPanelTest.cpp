@@ -254,6 +254,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   p.Progress->click();
   p.AddGSMark->click();
   p.EffectOFF->click();
+  p.NoEnlarge->click();
   p.cbXQTDisp->click();
   p.cbStayTop->click();
   p.SaveLocate->click();
@@ -271,6 +272,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
     EXPECT_EQ(s.XQTMode, before.XQTMode);
     EXPECT_EQ(s.Gamma, before.Gamma);
     EXPECT_EQ(s.ExifCopy, before.ExifCopy);
+    EXPECT_EQ(s.NoEnlarge, before.NoEnlarge);
     EXPECT_EQ(s.OverWrite, before.OverWrite);
     EXPECT_EQ(s.SaveLocate, before.SaveLocate);
     EXPECT_EQ(s.OutFormat, before.OutFormat);
@@ -291,6 +293,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   EXPECT_TRUE(s.Progress);
   EXPECT_TRUE(s.AddGSMark);
   EXPECT_FALSE(s.AutoEffOFF);
+  EXPECT_TRUE(s.NoEnlarge);
   EXPECT_TRUE(s.XQTDisp);
   EXPECT_TRUE(s.SaveLocate);
   EXPECT_FALSE(s.OverWrite);

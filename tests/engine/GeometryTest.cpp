@@ -15,6 +15,7 @@ struct GeometryCase {
   bool add_mark;
   const char* out_name;
   double target_width, target_height;
+  bool no_enlarge = false;
 };
 
 void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
@@ -25,6 +26,7 @@ TEST_P(Geometry, TargetSizeAndName) {
   const GeometryCase& c = GetParam();
   settings::AppSettings s;
   s.AddGSMark = c.add_mark;
+  s.NoEnlarge = c.no_enlarge;
   test::HeadlessPanelHost host;
   host.size_text = c.size_text;
   host.side = c.side;
@@ -60,6 +62,15 @@ const GeometryCase kGeometryCases[] = {
      50, 25},
     {"SizeTextAsShown", "/p/x.bmp", 100, 100, "0640", SizeSide::Width, false, "x_w0640.jpg", 640, 640},
     {"MarkWithLevels", "/p/x.bmp", 100, 50, "24", SizeSide::LongSide, true, "x_w24_g1s1.jpg", 24, 12},
+    // Never enlarge: the chosen side decides, the name keeps the job's size.
+    {"NoEnlargeLongSide", "/p/s.jpg", 800, 600, "2000", SizeSide::LongSide, false, "s_w2000.jpg", 800, 600, true},
+    {"NoEnlargePortrait", "/p/s.jpg", 600, 800, "2000", SizeSide::LongSide, false, "s_v2000.jpg", 600, 800, true},
+    {"NoEnlargeWidthOfATallSource", "/p/s.jpg", 300, 4000, "640", SizeSide::Width, false, "s_w640.jpg", 300, 4000,
+     true},
+    {"NoEnlargeHeightAtTheSize", "/p/s.jpg", 800, 600, "600", SizeSide::Height, false, "s_v600.jpg", 800, 600, true},
+    {"NoEnlargeStillShrinks", "/p/s.jpg", 800, 600, "599", SizeSide::Height, false, "s_v599.jpg", 798.6666666666666,
+     599, true},
+    {"NoEnlargeAtActualSize", "/p/s.jpg", 800, 600, "原寸", SizeSide::Width, false, "s_原寸.jpg", 800, 600, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Examples, Geometry, ::testing::ValuesIn(kGeometryCases),

@@ -112,7 +112,8 @@ TEST(SettingsStoreTest, EndWriteHasTheFourSectionsInOrderWithActivePageZero) {
       "[Option]\nRSize=" + ToCommaText(DefaultSizeList()) +
       "\nXQTDisp=0\nJPEGExt=0\nProgress=0\nExifCopy=0\nOverWrite=1\nGamma=1\nSharpNess=1\n"
       "AddGSMark=0\nAutoEffOFF=1\nPanelStyle=3\nAlphaBlendType=0\nAlphaBlendValue=180\nJobs=0\nToSRGB=0\n"
-      "OutFormat=0\nMaxFileKB=0\nNoLocation=0\n");
+      "OutFormat=0\nMaxFileKB=0\nNoLocation=0\n"
+      "NoEnlarge=0\nFolderDrop=0\n");
   EXPECT_NE(mform, std::string::npos) << text;
   EXPECT_NE(status, std::string::npos) << text;
   EXPECT_NE(option, std::string::npos) << text;
