@@ -118,6 +118,7 @@ void TCFORM::FormCreate() {
   AddGSMark->setChecked(s.AddGSMark);
   EffectOFF->setChecked(s.AutoEffOFF);
   NoEnlarge->setChecked(s.NoEnlarge);
+  FolderDrop->setChecked(s.FolderDrop);
   cbXQTDisp->setChecked(s.XQTDisp);
   cbStayTop->setChecked(main_.StaysOnTop());
   AlphaType->SetItemIndex(s.AlphaBlendType);
@@ -273,6 +274,7 @@ void TCFORM::btOKClick() {
   s.AddGSMark = AddGSMark->isChecked();
   s.AutoEffOFF = EffectOFF->isChecked();
   s.NoEnlarge = NoEnlarge->isChecked();
+  s.FolderDrop = FolderDrop->isChecked();
   s.XQTDisp = cbXQTDisp->isChecked();
   s.SaveLocate = SaveLocate->isChecked();
   s.AlphaBlendType = chosen(AlphaType, SavedAlphaBlendType);

@@ -94,6 +94,7 @@ class TCFORM : public QDialog {
   QCheckBox* XQTALL = nullptr;
   QCheckBox* XQTEXT = nullptr;
   QCheckBox* NoEnlarge = nullptr;
+  QCheckBox* FolderDrop = nullptr;
   RadioGroup* EXTGroup = nullptr;
   // 1 画質補正
   RadioGroup* GammaGroup = nullptr;

@@ -126,6 +126,7 @@ QWidget* TCFORM::CreateModePage() {
   EXTGroup->setGeometry(4, 43, 296, 78);
   EXTGroup->setEnabled(false);
   NoEnlarge = CheckBox("元画像より大きくしない", page, 7, 124, 291, 13);
+  FolderDrop = CheckBox("フォルダ内の画像も変換", page, 7, 140, 291, 13);
   connect(XQTALL, &QCheckBox::toggled, this, &TCFORM::XQTALLClick);
   connect(XQTEXT, &QCheckBox::toggled, this, &TCFORM::XQTEXTClick);
   return page;

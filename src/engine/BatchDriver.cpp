@@ -1,11 +1,15 @@
 // One drop, one batch: the items in the order given, pending messages run
 // between two items (how the panel repaints and the abort button gets
 // through), the type filter, and the count at the end. The files are
-// converted on worker threads a few ahead and committed here in order.
+// converted on worker threads a few ahead and committed here in order; a
+// dropped folder is walked only as far as the conversions ahead need.
 #include <algorithm>
+#include <chrono>
+#include <deque>
 #include <optional>
 
 #include "engine/ConversionPool.h"
+#include "engine/DropFeed.h"
 #include "engine/FileConverter.h"
 #include "engine/OutputNaming.h"
 #include "engine/ResizeEngine.h"
@@ -37,9 +41,21 @@ bool FirstTime(const fs::path& source, std::set<fs::path>& met) {
   return met.insert(std::move(canonical)).second;
 }
 
+// An item taken from the feed and handed to the pool, not yet committed.
+struct Queued {
+  BatchItem item;
+  bool wanted = false;
+  std::size_t index = 0;  // in the pool
+};
+
 }  // namespace
 
 bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
+  DropFeed feed(items, settings_.FolderDrop, settings_.OutOrigDir ? fs::path() : fs::path(host_.WOPath()));
+  return XQTDropItems(feed);
+}
+
+bool ResizeEngine::XQTDropItems(ItemFeed& feed) {
   if (in_batch_.exchange(true)) return false;
   written_.clear();
   ScopeExit batch_over([this] {
@@ -58,31 +74,62 @@ bool ResizeEngine::XQTDropFiles(const std::vector<fs::path>& items) {
   host_.SetTermCaption(kCaptionAbort, true);
 
   const BatchParameters parameters = CurrentParameters();
-  std::vector<bool> wanted(items.size());
-  std::set<fs::path> sources;
-  for (std::size_t i = 0; i < items.size(); ++i) wanted[i] = PassesTypeFilter(items[i]) && FirstTime(items[i], sources);
   const int workers = WorkerCount(parameters.settings.Jobs);
+  const auto look_ahead = static_cast<std::size_t>(LookAhead(workers));
+  std::set<fs::path> sources;
+  std::deque<Queued> ahead;
+  bool feed_over = false;
   // Outlives the end of the batch's display: conversions still under way
   // when a stop came are waited for only after the panel shows the end.
   std::optional<ConversionPool> pool;
   try {
     pool.emplace(
-        items, wanted, [&parameters](const fs::path& item) { return FileConverter(parameters).Convert(item); },
-        workers, LookAhead(workers));
+        [&parameters](const BatchItem& item) {
+          const auto start = std::chrono::steady_clock::now();
+          FileConversion c = FileConverter(parameters).Convert(item.source, item.subfolder);
+          c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+          return c;
+        },
+        workers, static_cast<int>(look_ahead));
+    // Keeps the pool a look-ahead's worth of items beyond the one committed;
+    // a stop ends every walk, and nothing taken after it is converted.
+    const auto feed_pool = [&] {
+      while (!feed_over && ahead.size() < look_ahead) {
+        if (!running_) feed.Stop();
+        std::optional<BatchItem> item = feed.Next();
+        if (!item) {
+          feed_over = true;
+          break;
+        }
+        const bool wanted =
+            running_ && item->refusal.empty() && PassesTypeFilter(item->source) && FirstTime(item->source, sources);
+        const std::size_t index = pool->Add(*item, wanted);
+        ahead.push_back({std::move(*item), wanted, index});
+      }
+    };
     const auto keep_waiting = [this] {
       host_.KeepResponsive();
       return running_.load();
     };
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (;;) {
+      feed_pool();
+      if (ahead.empty()) break;
+      const Queued queued = std::move(ahead.front());
+      ahead.pop_front();
       host_.ProcessPendingMessages();
       if (!running_) continue;  // after a stop request the loop runs out without work
       host_.ClearMonitorMessage();
-      if (!wanted[i]) continue;
+      if (!queued.item.refusal.empty()) {
+        host_.ShowMonitorMessage(kRed, queued.item.refusal);
+        continue;
+      }
+      if (!queued.wanted) continue;
       // A stop while the file is still being converted commits nothing more.
-      std::optional<FileConversion> conversion = pool->Take(i, keep_waiting);
+      std::optional<FileConversion> conversion = pool->Take(queued.index, keep_waiting);
       if (!conversion) continue;
       // A source this batch has just written is read again, as it now stands.
-      if (SamePath(items[i], written_)) conversion = FileConverter(parameters).Convert(items[i]);
+      if (SamePath(queued.item.source, written_))
+        conversion = FileConverter(parameters).Convert(queued.item.source, queued.item.subfolder);
       Commit(*conversion, parameters);
     }
   } catch (...) {

@@ -32,6 +32,7 @@ struct BatchParameters {
   SizeSide side = SizeSide::LongSide;
   std::string wo_path;  // empty when none was chosen
   preview::PreviewArea preview_area;  // empty: no preview is made
+  bool dry_run = false;  // name and place each output, draw and write nothing
 
   bool EffectsAreOff() const { return EffectsOff(settings, size.actual); }
   // Beside the source an existing output is never replaced, whatever OverWrite says.

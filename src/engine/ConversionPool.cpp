@@ -18,13 +18,8 @@ int WorkerCount(int jobs) {
   return cores == 0 ? 1 : std::min(static_cast<int>(cores), kMaxWorkers);
 }
 
-ConversionPool::ConversionPool(std::vector<std::filesystem::path> items, std::vector<bool> wanted, Converter convert,
-                               int workers, int look_ahead)
-    : items_(std::move(items)),
-      wanted_(std::move(wanted)),
-      convert_(std::move(convert)),
-      look_ahead_(static_cast<std::size_t>(std::max(look_ahead, 1))),
-      slots_(items_.size()) {
+ConversionPool::ConversionPool(Converter convert, int workers, int look_ahead)
+    : convert_(std::move(convert)), look_ahead_(static_cast<std::size_t>(std::max(look_ahead, 1))) {
   workers = std::max(1, workers);
   threads_.reserve(static_cast<std::size_t>(workers));
   for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
@@ -39,6 +34,19 @@ ConversionPool::~ConversionPool() {
   for (auto& t : threads_) t.join();
 }
 
+std::size_t ConversionPool::Add(BatchItem item, bool wanted) {
+  std::size_t index = 0;
+  {
+    std::lock_guard lock(mutex_);
+    index = items_.size();
+    items_.push_back(std::move(item));
+    wanted_.push_back(wanted);
+    slots_.emplace_back();
+  }
+  work_ready_.notify_one();
+  return index;
+}
+
 std::optional<std::size_t> ConversionPool::NextItem() {
   while (next_ < items_.size() && !wanted_[next_]) ++next_;
   if (next_ >= items_.size() || next_ >= window_ + look_ahead_) return std::nullopt;
@@ -51,10 +59,11 @@ void ConversionPool::Work() {
     std::optional<std::size_t> index;
     work_ready_.wait(lock, [&] { return stopping_ || (index = NextItem()).has_value(); });
     if (stopping_) return;
+    const BatchItem item = items_[*index];  // the vector may grow meanwhile
     lock.unlock();
     Slot done;
     try {
-      done.result = convert_(items_[*index]);
+      done.result = convert_(item);
     } catch (...) {
       done.error = std::current_exception();
     }

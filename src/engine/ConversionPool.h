@@ -2,7 +2,8 @@
 // Converts the files of one batch on worker threads, a bounded number of
 // files ahead of the one the batch is committing, and hands the results over
 // strictly in the batch's order. Memory stays bounded by the look-ahead:
-// results wait only for their turn, never pile up.
+// results wait only for their turn, never pile up. Items are added as the
+// batch finds them (a folder walk feeds it as it goes).
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -13,22 +14,25 @@
 #include <thread>
 #include <vector>
 
+#include "engine/BatchItem.h"
 #include "engine/FileConversion.h"
 
 namespace plendo::engine {
 
 class ConversionPool {
  public:
-  using Converter = std::function<FileConversion(const std::filesystem::path&)>;
+  using Converter = std::function<FileConversion(const BatchItem&)>;
 
-  // `wanted[i]` false leaves items[i] alone. Conversions start at once.
-  ConversionPool(std::vector<std::filesystem::path> items, std::vector<bool> wanted, Converter convert,
-                 int workers, int look_ahead);
+  ConversionPool(Converter convert, int workers, int look_ahead);
   // Starts nothing new, lets the conversions under way finish and drops
   // every result not taken.
   ~ConversionPool();
   ConversionPool(const ConversionPool&) = delete;
   ConversionPool& operator=(const ConversionPool&) = delete;
+
+  // Appends an item and returns its index; `wanted` false leaves it alone.
+  // Its conversion starts once it is inside the look-ahead.
+  std::size_t Add(BatchItem item, bool wanted);
 
   // Waits for item `index` (wanted, taken in increasing order), asking
   // `keep_waiting` every few milliseconds; when it says no, gives up and
@@ -47,14 +51,14 @@ class ConversionPool {
   // The next wanted item inside the look-ahead, or none; under the lock.
   std::optional<std::size_t> NextItem();
 
-  const std::vector<std::filesystem::path> items_;
-  const std::vector<bool> wanted_;
   const Converter convert_;
   const std::size_t look_ahead_;
 
   std::mutex mutex_;
   std::condition_variable work_ready_;
   std::condition_variable result_ready_;
+  std::vector<BatchItem> items_;
+  std::vector<bool> wanted_;
   std::vector<Slot> slots_;
   std::size_t next_ = 0;    // the first item no worker has claimed
   std::size_t window_ = 0;  // the item the batch waits for or will take next

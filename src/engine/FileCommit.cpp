@@ -21,6 +21,7 @@ BatchParameters ResizeEngine::CurrentParameters() const {
   p.side = host_.Side();
   p.wo_path = host_.WOPath();
   p.preview_area = host_.PreviewArea();
+  p.dry_run = dry_run_;
   return p;
 }
 
@@ -66,7 +67,7 @@ void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) 
   // there may have gone meanwhile, or been left by an earlier batch.
   if (!parameters.OverwriteAllowed() && FileExistsAt(out_path)) return;
   if (c.render == RenderOutcome::Existing) {
-    c = FileConverter(parameters).Convert(c.source);
+    c = FileConverter(parameters).Convert(c.source, c.out_subfolder);
     exif_found_ = c.exif_found;
     exif_with_thumbnail_ = c.exif_with_thumbnail;
   }
@@ -88,6 +89,7 @@ void ResizeEngine::CommitWriteStep(FileConversion& c, const BatchParameters& par
       case RenderOutcome::Failed: escaped = c.message; break;
       case RenderOutcome::Ready:
         if (WriteOutput(c, parameters)) {
+          host_.OutputFacts({c.out_width, c.out_height, c.bytes.size(), c.seconds});
           host_.OutputWritten(c.out_path);
           if (!c.size_note.empty()) escaped = c.size_note;
         }
@@ -115,10 +117,17 @@ std::filesystem::path ResizeEngine::UnclaimedOutPath(const std::filesystem::path
 
 // True when the file was written and counted.
 bool ResizeEngine::WriteOutput(const FileConversion& c, const BatchParameters& parameters) {
+  std::error_code ec;
+  if (parameters.dry_run) {
+    written_.insert(std::filesystem::weakly_canonical(c.out_path, ec));
+    ++output_count_;
+    return true;
+  }
   try {
+    // A walked folder's tree is made below the chosen output folder as its files arrive.
+    if (!c.out_subfolder.empty()) std::filesystem::create_directories(c.out_path.parent_path());
     if (WriteFileAtomically(c.out_path, c.bytes, parameters.OverwriteAllowed()) == WriteOutcome::AlreadyExists)
       return false;  // appeared since the overwrite rule looked: skipped like any existing output
-    std::error_code ec;
     written_.insert(std::filesystem::weakly_canonical(c.out_path, ec));
     if (c.exif_failed) throw OutputFileError("the EXIF data could not be put into " + c.out_path.string(),
                                           "the EXIF data could not be put in");

@@ -44,6 +44,10 @@ struct FileConversion {
   bool size_missing = false;    // the size box held no usable number
   bool folder_missing = false;  // no output folder was chosen
   std::filesystem::path out_path;
+  std::filesystem::path out_subfolder;  // the part of out_path's folder below the chosen one, made at the write
+  std::uint32_t out_width = 0;          // the output's pixel size
+  std::uint32_t out_height = 0;
+  double seconds = 0;                   // how long the conversion took on its worker
 
   RenderOutcome render = RenderOutcome::NotReached;
   bool exif_lamp = false;       // ELED's status during the write step

@@ -153,7 +153,7 @@ bool FileExistsAt(const fs::path& path) {
   return !ec && fs::exists(status) && !fs::is_directory(status);
 }
 
-FileConversion FileConverter::Convert(const fs::path& source) const {
+FileConversion FileConverter::Convert(const fs::path& source, const fs::path& subfolder) const {
   FileConversion result;
   result.source = source;
   const std::vector<std::uint8_t> bytes = ReadWholeFile(source, result.reason);
@@ -169,6 +169,7 @@ FileConversion FileConverter::Convert(const fs::path& source) const {
 
   ResizeJob job;
   job.SourcePath = source;
+  job.OutSubfolder = subfolder;
   job.Preview = preview ? &*preview : nullptr;
   ConvertDecoded(job, bytes, exif, result);
   if (preview) preview->Finish(result);
@@ -187,6 +188,10 @@ void FileConverter::ConvertDecoded(ResizeJob& job, std::span<const std::uint8_t>
   if (!SizeAndName(job, result)) return;
   if (!p_.OverwriteAllowed() && FileExistsAt(job.OutPath)) {
     result.render = RenderOutcome::Existing;
+    return;
+  }
+  if (p_.dry_run) {
+    result.render = RenderOutcome::Ready;  // named and placed; nothing is drawn
     return;
   }
   WriteResizedJPEG(job, bytes, exif, result);
@@ -237,6 +242,10 @@ bool FileConverter::SizeAndName(ResizeJob& job, FileConversion& result) const {
       ComputeTargetSize(job.SourceWidth, job.SourceHeight, p_.size, p_.side, p_.settings.NoEnlarge);
   job.TargetWidth = target.width;
   job.TargetHeight = target.height;
+  if (SideFitsJpeg(target.width) && SideFitsJpeg(target.height)) {
+    result.out_width = static_cast<std::uint32_t>(RoundHalfToEven(target.width));
+    result.out_height = static_cast<std::uint32_t>(RoundHalfToEven(target.height));
+  }
   job.OutName = ComposeOutName(job.SourcePath.string(), target.suffix, p_.size.text, p_.work);
 
   std::string folder;
@@ -244,6 +253,10 @@ bool FileConverter::SizeAndName(ResizeJob& job, FileConversion& result) const {
     folder = SourceFolderOf(job.SourcePath.string());
   } else if (!p_.wo_path.empty()) {
     folder = IncludeTrailingChar(p_.wo_path, kPathDelimiter);
+    if (!job.OutSubfolder.empty()) {
+      folder += IncludeTrailingChar(job.OutSubfolder.string(), kPathDelimiter);
+      result.out_subfolder = job.OutSubfolder;
+    }
   } else {
     // Never fall back to the root folder when no folder was chosen.
     result.folder_missing = true;

@@ -30,8 +30,10 @@ class FileConverter {
  public:
   explicit FileConverter(const BatchParameters& parameters) : p_(parameters) {}
 
-  // Never throws: every failure of the file is in the result.
-  FileConversion Convert(const std::filesystem::path& source) const;
+  // Never throws: every failure of the file is in the result. `subfolder`
+  // goes between the chosen output folder and the name (a walked folder's
+  // tree); beside the source it is not used.
+  FileConversion Convert(const std::filesystem::path& source, const std::filesystem::path& subfolder = {}) const;
 
  private:
   // Every step after reading the file and preparing its EXIF.

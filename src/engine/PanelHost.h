@@ -2,6 +2,7 @@
 // What the main panel offers the engine. The panel (Qt) implements it; the
 // command-line front end and the tests implement it without a window. The
 // engine never sees a widget, only this.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -76,6 +77,15 @@ class PanelHost {
 
   // The default beep at the end of a batch.
   virtual void Beep() { platform::Beep(); }
+
+  // What the command line's verbose report adds about a written file; called
+  // right before OutputWritten.
+  struct WrittenFacts {
+    std::uint32_t width = 0, height = 0;
+    std::size_t bytes = 0;
+    double seconds = 0;  // the conversion's own time on its worker
+  };
+  virtual void OutputFacts(const WrittenFacts& /*facts*/) {}
 
   // A file was written and counted. The panel shows nothing for it; the
   // command line prints its path.

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/BatchItem.h"
 #include "engine/BatchParameters.h"
 #include "engine/FileConversion.h"
 #include "engine/JobParameters.h"
@@ -57,9 +58,16 @@ class ResizeEngine {
   const TGlobalWorkValue& GlobalWorkValue() const { return global_work_value_; }
 
   // Runs one batch over `items`: converted on worker threads (the setting
-  // Jobs), committed here in their order. Returns false, doing nothing,
-  // when called while a batch is already running.
+  // Jobs), committed here in their order. With FolderDrop a dropped folder
+  // gives the files below it, walked as the batch goes, their outputs
+  // placed as the tree below it in a chosen output folder. Returns false,
+  // doing nothing, when called while a batch is already running.
   bool XQTDropFiles(const std::vector<std::filesystem::path>& items);
+  // The same over items as `feed` hands them out.
+  bool XQTDropItems(ItemFeed& feed);
+  // Every file is taken as far as its output name and the overwrite rule,
+  // and reported as written; nothing is drawn or written.
+  void SetDryRun(bool dry_run) { dry_run_ = dry_run; }
   bool Running() const { return running_; }
   // The end button pressed during a batch: the file being committed is
   // finished, the remaining items are skipped and nothing more is written.
@@ -104,6 +112,7 @@ class ResizeEngine {
   std::int32_t output_count_ = 0;
   bool exif_found_ = false;
   bool exif_with_thumbnail_ = false;
+  bool dry_run_ = false;
   // Outputs written by the batch under way: a later item reading one of them
   // must see what was written, as if the batch ran one file at a time, and a
   // later output of the same name is numbered instead of replacing it.

@@ -31,6 +31,7 @@ struct ResizeJob {
   double TargetWidth = 0;
   double TargetHeight = 0;
   std::string OutName;                // file name without folder
+  std::filesystem::path OutSubfolder;  // below the chosen output folder
   std::filesystem::path OutPath;      // output folder + OutName
   platform::Bitmap Work;              // sized, drawn and sharpened by WriteResizedJPEG
   // The panel's preview, shown the pixels as they are decoded; null when

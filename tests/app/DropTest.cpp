@@ -12,7 +12,9 @@
 #include "controls/TStatusLED.h"
 #include "engine/ResizeEngine.h"
 #include "imaging/Graphics.h"
+#include "support/TestFiles.h"
 #include "support/TestImages.h"
+#include "support/TestNames.h"
 
 namespace plendo::test {
 namespace {
@@ -112,6 +114,27 @@ TEST_F(DropTest, UnprocessableFileIsReportedAndTheBatchGoesOn) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"good_w100.jpg"}));
   EXPECT_EQ(Count(), "出力済 1 枚");
 }
+
+class FolderDropTest : public DropTest, public ::testing::WithParamInterface<bool> {};
+
+// trip/a.jpg and trip/day1/b.jpg dropped as trip.
+TEST_P(FolderDropTest, AFolderConvertsItsTreeOnlyWhenAskedTo) {
+  const bool folders = GetParam();
+  OpenWithOutput(folders ? "[Option]\nFolderDrop=1\n" : "");
+  std::filesystem::create_directories(in() / "trip" / "day1");
+  Source("trip/a.jpg", Jpeg());
+  Source("trip/day1/b.jpg", Jpeg());
+  ASSERT_TRUE(Drop({in() / "trip"}));
+  if (folders) {
+    EXPECT_EQ(TreeListing(out()), (std::vector<std::string>{"a_w100.jpg", "day1/b_w100.jpg"}));
+    EXPECT_EQ(Count(), "出力済 2 枚");
+  } else {
+    EXPECT_EQ(TreeListing(out()), std::vector<std::string>{});
+    EXPECT_EQ(Message(), "このファイルは\n処理不能です (^_^;)");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(FolderDrop, FolderDropTest, ::testing::Bool(), PrintedName());
 
 TEST_F(DropTest, NamesThatAreNotUtf8KeepTheirBytes) {
   OpenWithOutput();

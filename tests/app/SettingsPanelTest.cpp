@@ -255,6 +255,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   p.AddGSMark->click();
   p.EffectOFF->click();
   p.NoEnlarge->click();
+  p.FolderDrop->click();
   p.cbXQTDisp->click();
   p.cbStayTop->click();
   p.SaveLocate->click();
@@ -273,6 +274,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
     EXPECT_EQ(s.Gamma, before.Gamma);
     EXPECT_EQ(s.ExifCopy, before.ExifCopy);
     EXPECT_EQ(s.NoEnlarge, before.NoEnlarge);
+    EXPECT_EQ(s.FolderDrop, before.FolderDrop);
     EXPECT_EQ(s.OverWrite, before.OverWrite);
     EXPECT_EQ(s.SaveLocate, before.SaveLocate);
     EXPECT_EQ(s.OutFormat, before.OutFormat);
@@ -294,6 +296,7 @@ TEST_P(ConfirmOrCancelTest, OnlyConfirmCopiesBack) {
   EXPECT_TRUE(s.AddGSMark);
   EXPECT_FALSE(s.AutoEffOFF);
   EXPECT_TRUE(s.NoEnlarge);
+  EXPECT_TRUE(s.FolderDrop);
   EXPECT_TRUE(s.XQTDisp);
   EXPECT_TRUE(s.SaveLocate);
   EXPECT_FALSE(s.OverWrite);

@@ -48,4 +48,12 @@ std::vector<std::string> Listing(const std::filesystem::path& folder) {
   return names;
 }
 
+std::vector<std::string> TreeListing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+    if (!e.is_directory()) names.push_back(std::filesystem::relative(e.path(), folder).string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 }  // namespace plendo::test

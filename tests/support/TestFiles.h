@@ -18,6 +18,8 @@ std::string ReadText(const std::filesystem::path& path);
 
 // The names in a folder, sorted.
 std::vector<std::string> Listing(const std::filesystem::path& folder);
+// The files below a folder as paths relative to it ("day1/a.jpg"), sorted.
+std::vector<std::string> TreeListing(const std::filesystem::path& folder);
 
 // What a shell command prints on standard output; empty when it cannot run.
 std::string RunCommand(const std::string& command);
