@@ -129,6 +129,15 @@ void AddPanelOptions(CommandLine& c) {
   c.values["--max-file-size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     o.settings.push_back({&EntryFor("MaxFileKB"), ParseFileSizeKiB(opt, v)});
   };
+  c.flags["--recursive"] = c.flags["-r"] = [](BatchOptions& o) { o.recursive = true; };
+  c.values["--files-from"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
+    if (v.empty()) throw UsageError(opt + " wants a file, or - for the standard input");
+    o.files_from = v;
+  };
+  c.flags["--null"] = c.flags["-0"] = [](BatchOptions& o) { o.null_separated = true; };
+  c.flags["--dry-run"] = [](BatchOptions& o) { o.dry_run = true; };
+  c.flags["--quiet"] = c.flags["-q"] = [](BatchOptions& o) { o.quiet = true; };
+  c.flags["--verbose"] = c.flags["-v"] = [](BatchOptions& o) { o.verbose = true; };
   c.flags["--help"] = c.flags["-h"] = [](BatchOptions& o) { o.help = true; };
   c.flags["--version"] = [](BatchOptions& o) { o.version = true; };
   std::string types;
@@ -139,6 +148,16 @@ void AddPanelOptions(CommandLine& c) {
                  {OptionGroup::Size, "--side long|width|height", "which side N applies to (default: the panel's choice)"},
                  {OptionGroup::Output, "--out DIR", "write into DIR (it must exist)"},
                  {OptionGroup::Input, "--type " + types, "convert every file, or only files with that type's extensions"},
+                 {OptionGroup::Input, "-r, --recursive",
+                  "convert the files below a FILE that is a folder, in name order, files before folders "
+                  "(hidden entries and links to folders are passed by); with --out their outputs keep the "
+                  "folder's tree below DIR"},
+                 {OptionGroup::Input, "--files-from LIST", "also convert the files named in LIST, one a line (- reads "
+                  "the standard input)"},
+                 {OptionGroup::Input, "-0, --null", "the names in LIST end in NUL, as find -print0 writes them"},
+                 {OptionGroup::Other, "--dry-run", "print each source and the output it would give, write nothing"},
+                 {OptionGroup::Other, "-q, --quiet", "print only failures and the count"},
+                 {OptionGroup::Other, "-v, --verbose", "also print each output's pixel size, bytes and time"},
                  {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
                  {OptionGroup::Other, "-h, --help", "show this help"},
                  {OptionGroup::Other, "--version", "show the version"}});
@@ -284,6 +303,8 @@ const std::vector<OptionSpec>& OptionSpecs() { return Options().specs; }
 
 std::string HelpText() {
   std::string text = R"(Usage: plendo-batch [options] FILE...
+       plendo-batch [options] -r FOLDER...
+       plendo-batch [options] --files-from LIST
 
 Converts each FILE to a JPEG (or a PNG, WebP, AVIF or JPEG XL) of the chosen
 pixel size, as the Plendo panel does with files dropped on it. Every option defaults to the panel's settings
@@ -303,11 +324,16 @@ build or a portable copy); plendo-batch never writes that file.
   text += R"(
 Prints the path of each file written, or the reason a file was not, then the
 count; when a file was skipped or failed, a line counting written, skipped and
-failed files comes before it. Exit status: 0 when no file failed, 1 when some
+failed files comes before it. Two files of one run that would get the same
+output name never replace each other: the later one is written as NAME_2.EXT,
+NAME_3.EXT and so on; an output left by an earlier run is replaced or kept as
+--overwrite or --skip says. Exit status: 0 when no file failed, 1 when some
 did, 2 for a usage error.
 
-Example:
+Examples:
   plendo-batch --size 640 --out resized photos/*.jpg
+  plendo-batch --size 1920 --no-enlarge -r --out resized DCIM
+  find . -name '*.png' -print0 | plendo-batch --size 800 --beside --files-from - -0
 )";
   return text;
 }

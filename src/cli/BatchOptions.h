@@ -39,6 +39,12 @@ struct BatchOptions {
   std::optional<std::int32_t> type;  // -1 all, otherwise the image type index
   std::vector<SettingOverride> settings;  // in the order given: a later one wins
   std::vector<std::string> files;
+  bool recursive = false;                 // a FILE that is a folder gives the files below it
+  std::optional<std::string> files_from;  // names one per line; "-" is the standard input
+  bool null_separated = false;            // those names end in NUL, not a newline
+  bool dry_run = false;
+  bool quiet = false;
+  bool verbose = false;
 };
 
 // Parses the arguments after the program name. Accepts "--opt VALUE" and

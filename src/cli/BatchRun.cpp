@@ -1,12 +1,18 @@
 #include "cli/BatchRun.h"
 
+#include <fstream>
+#include <istream>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <system_error>
 
 #include "BuildInfo.h"
 #include "cli/BatchOptions.h"
 #include "cli/ConsolePanelHost.h"
 #include "engine/BatchParameters.h"
+#include "engine/DropFeed.h"
+#include "engine/FolderWalk.h"
 #include "engine/ResizeEngine.h"
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
@@ -15,6 +21,9 @@ namespace plendo::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A folder given without -r.
+constexpr const char* kMsgFolderWithoutRecursive = "Is a directory (use -r)";
 
 engine::SizeSide SideOf(int index) {
   switch (index) {
@@ -63,6 +72,53 @@ int CheckedOutput(std::ostream& out, std::ostream& err, int status) {
   return kExitSomeFailed;
 }
 
+// The names of a --files-from list: one a line (a last line without its
+// newline counts; empty lines do not), or ended by NUL bytes.
+std::vector<std::string> ReadNames(std::istream& in, bool null_separated) {
+  std::vector<std::string> names;
+  std::string name;
+  while (std::getline(in, name, null_separated ? '\0' : '\n'))
+    if (!name.empty()) names.push_back(name);
+  return names;
+}
+
+std::vector<std::string> ListedNames(const std::string& list, bool null_separated, std::istream* input) {
+  if (list == "-") {
+    if (!input) throw UsageError("--files-from - has no standard input to read");
+    return ReadNames(*input, null_separated);
+  }
+  std::ifstream file(list, std::ios::binary);
+  if (!file) throw UsageError("cannot read the list " + list);
+  return ReadNames(file, null_separated);
+}
+
+// Each name as an item of the batch, in order: a folder's files with -r (its
+// unreadable folders as items that say so; the output folder passed by), a
+// folder without -r refused, and a file met before left out.
+std::vector<engine::BatchItem> BatchItems(const std::vector<std::string>& names, bool recursive,
+                                          const fs::path& output_folder) {
+  std::vector<engine::BatchItem> items;
+  std::set<fs::path> met;
+  const auto add = [&](engine::BatchItem item) {
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(item.source, ec);
+    if (ec) canonical = item.source;
+    if (met.insert(canonical).second) items.push_back(std::move(item));
+  };
+  for (const std::string& name : names) {
+    std::error_code ec;
+    if (!fs::is_directory(name, ec)) {
+      add({name, {}, {}});
+    } else if (!recursive) {
+      add({name, {}, kMsgFolderWithoutRecursive});
+    } else {
+      engine::FolderWalk walk(name, output_folder);
+      while (const std::optional<engine::WalkEntry> entry = walk.Next()) add(engine::ItemOf(*entry));
+    }
+  }
+  return items;
+}
+
 int Usage(std::ostream& err, const std::string& message) {
   err << "plendo-batch: " << message << "\nTry 'plendo-batch --help'.\n";
   return kExitUsage;
@@ -77,9 +133,10 @@ fs::path DefaultSettingsFile(const fs::path& executable) {
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
              const BatchEnvironment& environment) {
   BatchJob job;
-  std::vector<fs::path> items;
+  BatchOptions options;
+  std::vector<engine::BatchItem> items;
   try {
-    const BatchOptions options = ParseBatchOptions(args);
+    options = ParseBatchOptions(args);
     if (options.help) {
       out << HelpText();
       return CheckedOutput(out, err, kExitOk);
@@ -88,10 +145,15 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       out << "plendo-batch " << build::kVersion << '\n';
       return CheckedOutput(out, err, kExitOk);
     }
-    if (options.files.empty()) throw UsageError("no files given");
+    std::vector<std::string> names = options.files;
+    if (options.files_from) {
+      const std::vector<std::string> listed = ListedNames(*options.files_from, options.null_separated, environment.input);
+      names.insert(names.end(), listed.begin(), listed.end());
+    }
+    if (names.empty() && !options.files_from) throw UsageError("no files given");
     job = MakeBatchJob(ReadStoredState(SettingsFileFor(options, environment)), options);
     CheckSize(job.size_text);
-    for (const auto& f : options.files) items.emplace_back(f);
+    items = BatchItems(names, options.recursive, job.app.OutOrigDir ? fs::path() : fs::path(job.wo_path));
   } catch (const UsageError& e) {
     return Usage(err, e.Message());
   }
@@ -102,11 +164,16 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kExitSomeFailed;
   }
 
-  ConsolePanelHost host(job, items, out, err, environment.show_progress);
+  std::vector<fs::path> sources;
+  for (const auto& item : items) sources.push_back(item.source);
+  ConsolePanelHost host(job, sources, out, err, environment.show_progress);
+  host.SetReport({options.quiet, options.verbose, options.dry_run});
   engine::ResizeEngine engine(job.app, host);
+  engine.SetDryRun(options.dry_run);
   host.stop_requested = environment.stop_requested;
   host.on_stop = [&engine] { engine.ClearRunning(); };
-  engine.XQTDropFiles(items);
+  engine::ItemList feed(std::move(items));
+  engine.XQTDropItems(feed);
   host.Finish(engine.OutputCount());
   return CheckedOutput(out, err, host.FailedCount() > 0 || host.Stopped() ? kExitSomeFailed : kExitOk);
 }

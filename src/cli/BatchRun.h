@@ -20,6 +20,8 @@ struct BatchEnvironment {
   bool show_progress = false;
   // Asked between two files; true stops the batch after the current one.
   std::function<bool()> stop_requested;
+  // Where --files-from - reads its names; none: that option is refused.
+  std::istream* input = nullptr;
 };
 
 // The settings file plendo-batch reads when none is named: the panel's own,

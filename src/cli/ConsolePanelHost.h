@@ -15,6 +15,13 @@
 
 namespace plendo::cli {
 
+// How much is printed per file.
+struct ReportStyle {
+  bool quiet = false;    // failures and the count only
+  bool verbose = false;  // each output with its pixel size, bytes and time
+  bool dry_run = false;  // "SOURCE -> OUTPUT" for each file that would be written
+};
+
 class ConsolePanelHost : public engine::PanelHost {
  public:
   ConsolePanelHost(const BatchJob& job, std::vector<std::filesystem::path> items, std::ostream& out,
@@ -24,6 +31,8 @@ class ConsolePanelHost : public engine::PanelHost {
   std::function<bool()> stop_requested;
   // Called when a stop is asked for: clears the engine's Running.
   std::function<void()> on_stop;
+
+  void SetReport(const ReportStyle& style) { style_ = style; }
 
   // Prints the line of the last file, the tally when not every file was
   // written, and the count.
@@ -48,6 +57,7 @@ class ConsolePanelHost : public engine::PanelHost {
   void SetTermCaption(const std::string&, bool) override {}
   void ChangeButtonsEnabled(bool) override {}
   void ProcessPendingMessages() override;
+  void OutputFacts(const WrittenFacts& facts) override { facts_.push_back(facts); }
   void OutputWritten(const std::filesystem::path& output) override;
   void FailureReason(const std::string& reason) override { reason_ = reason; }
 
@@ -55,6 +65,7 @@ class ConsolePanelHost : public engine::PanelHost {
   void EndItem();
   void ClearProgress();
   void PrintTally(int output_count);
+  void PrintWritten(const std::string& source);
 
   std::string size_text_;
   engine::SizeSide side_;
@@ -71,6 +82,8 @@ class ConsolePanelHost : public engine::PanelHost {
   std::string error_;             // its last red message
   std::string reason_;            // why it failed, when the engine knows
   std::vector<std::filesystem::path> written_;
+  std::vector<WrittenFacts> facts_;  // with written_, when the engine told them
+  ReportStyle style_;
   int failed_ = 0;
   int skipped_existing_ = 0;  // the overwrite rule kept an earlier output
   int skipped_type_ = 0;      // the type filter passed it by

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   environment.executable = ExecutablePath(argc > 0 ? argv[0] : "plendo-batch");
   environment.show_progress = ::isatty(STDERR_FILENO) == 1;
   environment.stop_requested = [&signals] { return signals.StopRequested(); };
+  environment.input = &std::cin;
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const int status = plendo::cli::RunBatch(args, std::cout, std::cerr, environment);
   std::cout.flush();

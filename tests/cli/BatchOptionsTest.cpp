@@ -16,6 +16,7 @@ TEST(BatchOptions, EveryOptionReachesTheJob) {
                                             "--progressive", "--exif", "--gamma", "2", "--sharpness=3", "--mark",
                                             "--no-auto-effects-off", "--ext", "JPEG", "--skip", "--type", "png",
                                             "--format", "avif", "--max-file-size", "150k", "--no-location",
+                                            "--no-enlarge", "-r", "--files-from", "-", "-0", "--dry-run", "-q", "-v",
                                             "a.png", "--", "--odd-name.png"});
   const BatchJob job = MakeBatchJob(BatchJob{}, o);
   EXPECT_EQ(job.size_text, "800");
@@ -36,6 +37,13 @@ TEST(BatchOptions, EveryOptionReachesTheJob) {
   EXPECT_EQ(job.app.OutFormat, settings::kFormatAvif);
   EXPECT_EQ(job.app.MaxFileKB, 150);
   EXPECT_TRUE(job.app.NoLocation);
+  EXPECT_TRUE(job.app.NoEnlarge);
+  EXPECT_TRUE(o.recursive);
+  EXPECT_EQ(o.files_from, "-");
+  EXPECT_TRUE(o.null_separated);
+  EXPECT_TRUE(o.dry_run);
+  EXPECT_TRUE(o.quiet);
+  EXPECT_TRUE(o.verbose);
   EXPECT_EQ(o.files, (std::vector<std::string>{"a.png", "--odd-name.png"}));
 }
 
@@ -94,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--format", "gif", "a.jpg"},
                       std::vector<std::string>{"--max-file-size", "1000", "a.jpg"},
                       std::vector<std::string>{"--max-file-size", "15kb", "a.jpg"},
-                      std::vector<std::string>{"--max-file-size", "-3k", "a.jpg"}), test::PrintedNameAndIndex());
+                      std::vector<std::string>{"--max-file-size", "-3k", "a.jpg"},
+                      std::vector<std::string>{"--files-from=", "a.jpg"}), test::PrintedNameAndIndex());
 
 TEST(BatchOptions, NeedsASizeAndADestinationFromSomewhere) {
   EXPECT_THROW(MakeBatchJob(BatchJob{}, ParseBatchOptions({"--out", "/o", "a.jpg"})), UsageError);

@@ -190,6 +190,92 @@ TEST_F(BatchRun, AStopRequestFinishesTheCurrentFileAndReportsTheRest) {
             std::string::npos);
 }
 
+// A camera card: the same numbers in both folders.
+TEST_F(BatchRun, RecursiveConvertsACardTreeIntoTheSameTree) {
+  for (const char* name : {"DCIM/100CANON/IMG_0001.JPG", "DCIM/100CANON/IMG_0002.JPG", "DCIM/101CANON/IMG_0001.JPG",
+                           "DCIM/.thumbs/IMG_0001.JPG"}) {
+    fs::create_directories((in / name).parent_path());
+    Jpeg(name);
+  }
+  const std::vector<std::string> base{"--settings", settings_file.string(), "--size", "16", "--out", out.string()};
+  std::vector<std::string> args = base;
+  args.push_back((in / "DCIM").string());
+  EXPECT_EQ(Run(args), kExitSomeFailed);
+  EXPECT_EQ(Err(), (in / "DCIM").string() + ": Is a directory (use -r)\n");
+
+  args.insert(args.begin(), "-r");
+  EXPECT_EQ(Run(args), kExitOk);
+  const std::vector<std::string> tree{"100CANON/IMG_0001_w16.jpg", "100CANON/IMG_0002_w16.jpg",
+                                      "101CANON/IMG_0001_w16.jpg"};
+  EXPECT_EQ(test::TreeListing(out), tree);
+  EXPECT_EQ(Out(), (out / tree[0]).string() + "\n" + (out / tree[1]).string() + "\n" + (out / tree[2]).string() +
+                       "\n出力済 3 枚\n");
+}
+
+// One list with newlines from a file, one with NULs from the standard input;
+// the two a.jpg of the list are both kept.
+class FilesFrom : public BatchRun, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FilesFrom, ReadsTheNamesInOrder) {
+  const bool null_separated = GetParam();
+  fs::create_directories(in / "x");
+  fs::create_directories(in / "y");
+  const std::string names[] = {Jpeg("x/a.jpg").string(), Jpeg("y/a.jpg").string(), Jpeg("line\nbreak.jpg").string()};
+  const int count = null_separated ? 3 : 2;  // a name with a newline needs -0
+  std::string list;
+  for (int i = 0; i < count; ++i) list += names[i] + (null_separated ? '\0' : '\n');
+  std::istringstream input(list);
+  std::vector<std::string> args{"--settings", settings_file.string(), "--size", "16", "--out", out.string(),
+                                "--files-from"};
+  if (null_separated) {
+    environment.input = &input;
+    args.insert(args.end(), {"-", "-0"});
+  } else {
+    test::WriteText(dir / "list.txt", list);
+    args.push_back((dir / "list.txt").string());
+  }
+  EXPECT_EQ(Run(args), kExitOk);
+  std::string expected = (out / "a_w16.jpg").string() + "\n" + (out / "a_w16_2.jpg").string() + "\n";
+  if (null_separated) expected += (out / "line\nbreak_w16.jpg").string() + "\n";
+  EXPECT_EQ(Out(), expected + "出力済 " + std::to_string(count) + " 枚\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Separator, FilesFrom, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Nul" : "Newline"; });
+
+TEST_F(BatchRun, DryRunWritesNothing) {
+  const fs::path a = Jpeg("a.jpg", 40, 20);
+  const fs::path b = Jpeg("b.jpg", 10, 20);
+  fs::create_directories(in / "sub");
+  Jpeg("sub/c.jpg");
+  EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", out.string(), "--dry-run", "-r",
+                 a.string(), b.string(), (in / "sub").string()}),
+            kExitOk);
+  EXPECT_EQ(Out(), a.string() + " -> " + (out / "a_w16.jpg").string() + "\n" + b.string() + " -> " +
+                       (out / "b_v16.jpg").string() + "\n" + (in / "sub/c.jpg").string() + " -> " +
+                       (out / "c_w16.jpg").string() + "\n出力予定 3 枚\n");
+  EXPECT_EQ(test::TreeListing(dir.Path()), (std::vector<std::string>{"empty.ENV", "in/a.jpg", "in/b.jpg",
+                                                                    "in/sub/c.jpg"}));
+}
+
+TEST_F(BatchRun, QuietAndVerbose) {
+  const fs::path a = Jpeg("a.jpg", 20, 10);
+  const fs::path bad = in / "bad.jpg";
+  test::WriteText(bad, "not a picture");
+  const std::vector<std::string> base{"--settings", settings_file.string(), "--size", "640", "--out", out.string(),
+                                      "--no-enlarge", a.string(), bad.string()};
+  std::vector<std::string> args = base;
+  args.push_back("-q");
+  EXPECT_EQ(Run(args), kExitSomeFailed);
+  EXPECT_EQ(Out(), "1 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n出力済 1 枚\n");
+  EXPECT_EQ(Err(), bad.string() + ": このファイルは 処理不能です (^_^;)\n");
+
+  args.back() = "-v";
+  EXPECT_EQ(Run(args), kExitSomeFailed);
+  const std::string bytes = std::to_string(fs::file_size(out / "a_w640.jpg"));
+  EXPECT_EQ(Out().rfind((out / "a_w640.jpg").string() + " (20 x 10, " + bytes + " bytes, ", 0), 0u) << Out();
+}
+
 // The program itself, for what only a process shows: its exit status.
 int RunProgram(const std::string& args) {
   const std::string command = std::string(PLENDO_BATCH_PROGRAM) + " " + args + " >/dev/null 2>&1";
