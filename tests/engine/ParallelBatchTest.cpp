@@ -71,8 +71,8 @@ TEST_P(ParallelBatch, SeveralWorkersGiveWhatOneGives) {
   std::vector<std::string> names;
   for (const auto& [name, bytes] : one.files) names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"alpha_w64.jpg", "big_w64.jpg", "big_w64_w64.jpg", "cam_w64.jpg",
-                                             "dup_w64.jpg", "kept_w64.jpg"}));
-  EXPECT_EQ(host.size_caption, "出力済 5 枚");
+                                             "dup_w64.jpg", "dup_w64_2.jpg", "kept_w64.jpg"}));
+  EXPECT_EQ(host.size_caption, "出力済 6 枚");
   EXPECT_EQ(test::ReadText(out / "kept_w64.jpg"), "earlier");
 }
 
