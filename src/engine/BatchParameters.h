@@ -33,6 +33,9 @@ struct BatchParameters {
   std::string wo_path;  // empty when none was chosen
   preview::PreviewArea preview_area;  // empty: no preview is made
   bool dry_run = false;  // name and place each output, draw and write nothing
+  // False when the commit has applied the overwrite rule already, to the
+  // name the file really gets (a numbered one).
+  bool check_existing = true;
 
   bool EffectsAreOff() const { return EffectsOff(settings, size.actual); }
   // Beside the source an existing output is never replaced, whatever OverWrite says.

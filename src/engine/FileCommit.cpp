@@ -67,7 +67,9 @@ void ResizeEngine::Commit(FileConversion& c, const BatchParameters& parameters) 
   // there may have gone meanwhile, or been left by an earlier batch.
   if (!parameters.OverwriteAllowed() && FileExistsAt(out_path)) return;
   if (c.render == RenderOutcome::Existing) {
-    c = FileConverter(parameters).Convert(c.source, c.out_subfolder);
+    BatchParameters again = parameters;
+    again.check_existing = false;
+    c = FileConverter(again).Convert(c.source, c.out_subfolder);
     exif_found_ = c.exif_found;
     exif_with_thumbnail_ = c.exif_with_thumbnail;
   }

@@ -186,7 +186,7 @@ void FileConverter::ConvertDecoded(ResizeJob& job, std::span<const std::uint8_t>
   result.source_width = job.SourceWidth;
   result.source_height = job.SourceHeight;
   if (!SizeAndName(job, result)) return;
-  if (!p_.OverwriteAllowed() && FileExistsAt(job.OutPath)) {
+  if (p_.check_existing && !p_.OverwriteAllowed() && FileExistsAt(job.OutPath)) {
     result.render = RenderOutcome::Existing;
     return;
   }
