@@ -3,6 +3,7 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <stdexcept>
 
 #include "engine/BatchParameters.h"
 
@@ -154,22 +155,36 @@ void AddPanelOptions(CommandLine& c) {
                   "folder's tree below DIR"},
                  {OptionGroup::Input, "--files-from LIST", "also convert the files named in LIST, one a line (- reads "
                   "the standard input)"},
-                 {OptionGroup::Input, "-0, --null", "the names in LIST end in NUL, as find -print0 writes them"},
+                 {OptionGroup::Input, "-0, --null", "the names in LIST end in NUL bytes, as find's print0 writes them"},
                  {OptionGroup::Other, "--dry-run", "print each source and the output it would give, write nothing"},
                  {OptionGroup::Other, "-q, --quiet", "print only failures and the count"},
                  {OptionGroup::Other, "-v, --verbose", "also print each output's pixel size, bytes and time"},
                  {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
                  {OptionGroup::Other, "-h, --help", "show this help"},
                  {OptionGroup::Other, "--version", "show the version"}});
-  c.specs.insert(c.specs.end(), {{"--size", OptionValue::Number, {}, c.help[0].help},
-                                 {"--actual-size", OptionValue::None, {}, c.help[1].help},
-                                 {"--side", OptionValue::Choice, Names(kSides), c.help[2].help},
-                                 {"--out", OptionValue::Folder, {}, c.help[3].help},
-                                 {"--type", OptionValue::Choice, Names(kTypes), c.help[4].help},
-                                 {"--settings", OptionValue::File, {}, c.help[5].help},
-                                 {"-h", OptionValue::None, {}, c.help[6].help},
-                                 {"--help", OptionValue::None, {}, c.help[6].help},
-                                 {"--version", OptionValue::None, {}, c.help[7].help}});
+  const auto help = [&c](const std::string& spelled) {
+    for (const HelpLine& line : c.help)
+      if (line.spelled.rfind(spelled, 0) == 0) return line.help;
+    throw std::logic_error("no help line for " + spelled);
+  };
+  c.specs.insert(c.specs.end(), {{"--size", OptionValue::Number, {}, help("--size")},
+                                 {"--actual-size", OptionValue::None, {}, help("--actual-size")},
+                                 {"--side", OptionValue::Choice, Names(kSides), help("--side")},
+                                 {"--out", OptionValue::Folder, {}, help("--out")},
+                                 {"--type", OptionValue::Choice, Names(kTypes), help("--type")},
+                                 {"-r", OptionValue::None, {}, help("-r,")},
+                                 {"--recursive", OptionValue::None, {}, help("-r,")},
+                                 {"--files-from", OptionValue::File, {}, help("--files-from")},
+                                 {"--null", OptionValue::None, {}, help("-0,")},
+                                 {"--dry-run", OptionValue::None, {}, help("--dry-run")},
+                                 {"-q", OptionValue::None, {}, help("-q,")},
+                                 {"--quiet", OptionValue::None, {}, help("-q,")},
+                                 {"-v", OptionValue::None, {}, help("-v,")},
+                                 {"--verbose", OptionValue::None, {}, help("-v,")},
+                                 {"--settings", OptionValue::File, {}, help("--settings")},
+                                 {"-h", OptionValue::None, {}, help("-h,")},
+                                 {"--help", OptionValue::None, {}, help("-h,")},
+                                 {"--version", OptionValue::None, {}, help("--version")}});
   c.help.push_back({OptionGroup::Output, "--max-file-size SIZE",
                     "largest output file: 150k, 2M or bytes (0: no limit); lossy formats lower their quality to fit"});
   c.specs.push_back({"--max-file-size", OptionValue::Number, {}, c.help.back().help});
