@@ -299,7 +299,8 @@ TEST_F(BatchRun, AnUnwritableStandardOutputFailsTheRun) {
 int InterruptedRun(const test::TempDir& dir, std::chrono::milliseconds delay, std::vector<int> signals) {
   std::vector<std::string> args = {PLENDO_BATCH_PROGRAM, "--settings", (dir / "s.ENV").string(), "--size", "3000", "--sharpness", "3",
                                    "--quality", "100", "--out", (dir / "out").string()};
-  for (int i = 0; i < 40; ++i) args.push_back((dir / "a.jpg").string());
+  // Forty files: the same file named forty times would be converted once.
+  for (int i = 0; i < 40; ++i) args.push_back((dir / ("a" + std::to_string(i) + ".jpg")).string());
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -323,7 +324,8 @@ class BatchSignals : public ::testing::Test {
   BatchSignals() {
     fs::create_directories(dir / "out");
     test::WriteText(dir / "s.ENV", "");
-    test::WriteJpegSource(dir / "a.jpg", 1800, 1200);
+    test::WriteJpegSource(dir / "a0.jpg", 1800, 1200);
+    for (int i = 1; i < 40; ++i) fs::copy_file(dir / "a0.jpg", dir / ("a" + std::to_string(i) + ".jpg"));
   }
   std::vector<std::string> TempFilesLeft() const {
     std::vector<std::string> left;
