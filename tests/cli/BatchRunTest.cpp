@@ -201,7 +201,7 @@ TEST_F(BatchRun, RecursiveConvertsACardTreeIntoTheSameTree) {
   std::vector<std::string> args = base;
   args.push_back((in / "DCIM").string());
   EXPECT_EQ(Run(args), kExitSomeFailed);
-  EXPECT_EQ(Err(), (in / "DCIM").string() + ": Is a directory (use -r)\n");
+  EXPECT_EQ(Err(), "plendo-batch: " + (in / "DCIM").string() + ": Is a directory (use -r)\n");
 
   args.insert(args.begin(), "-r");
   EXPECT_EQ(Run(args), kExitOk);
@@ -268,7 +268,7 @@ TEST_F(BatchRun, QuietAndVerbose) {
   args.push_back("-q");
   EXPECT_EQ(Run(args), kExitSomeFailed);
   EXPECT_EQ(Out(), "1 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n出力済 1 枚\n");
-  EXPECT_EQ(Err(), bad.string() + ": このファイルは 処理不能です (^_^;)\n");
+  EXPECT_EQ(Err(), "plendo-batch: " + bad.string() + ": not an image Plendo reads: このファイルは 処理不能です (^_^;)\n");
 
   args.back() = "-v";
   EXPECT_EQ(Run(args), kExitSomeFailed);
