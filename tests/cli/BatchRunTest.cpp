@@ -84,7 +84,7 @@ TEST_F(BatchRun, AFailureSaysWhyInTheSystemsOrTheDecodersWords) {
     std::string line;
   } cases[] = {
       {in / "missing.jpg", "No such file or directory" + unprocessable},
-      {in / "folder.jpg", "Is a directory" + unprocessable},
+      {in / "folder.jpg", "Is a directory (use -r)\n"},  // refused before any conversion
       {in / "text.jpg", "not an image Plendo reads" + unprocessable},
       {cut, "damaged JPEG data" + unprocessable},
       {locked, "Permission denied: 書き込みエラー！ 出力先に保存できません\n"},
