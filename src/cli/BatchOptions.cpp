@@ -151,7 +151,7 @@ void AddPanelOptions(CommandLine& c) {
                  {OptionGroup::Input, "--type " + types, "convert every file, or only files with that type's extensions"},
                  {OptionGroup::Input, "-r, --recursive",
                   "convert the files below a FILE that is a folder, in name order, files before folders "
-                  "(hidden entries and links to folders are passed by); with --out their outputs keep the "
+                  "(hidden entries, links to folders and files not named as pictures are passed by); with --out their outputs keep the "
                   "folder's tree below DIR"},
                  {OptionGroup::Input, "--files-from LIST", "also convert the files named in LIST, one a line (- reads "
                   "the standard input)"},

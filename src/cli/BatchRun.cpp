@@ -113,7 +113,8 @@ std::vector<engine::BatchItem> BatchItems(const std::vector<std::string>& names,
       add({name, {}, kMsgFolderWithoutRecursive});
     } else {
       engine::FolderWalk walk(name, output_folder);
-      while (const std::optional<engine::WalkEntry> entry = walk.Next()) add(engine::ItemOf(*entry));
+      while (const std::optional<engine::WalkEntry> entry = walk.Next())
+        if (std::optional<engine::BatchItem> item = engine::ItemOf(*entry)) add(std::move(*item));
     }
   }
   return items;

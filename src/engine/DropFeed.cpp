@@ -2,11 +2,14 @@
 
 #include <system_error>
 
+#include "engine/JobParameters.h"
+
 namespace plendo::engine {
 
 namespace fs = std::filesystem;
 
-BatchItem ItemOf(const WalkEntry& entry) {
+std::optional<BatchItem> ItemOf(const WalkEntry& entry) {
+  if (!entry.unreadable && !HasPictureExtension(entry.path.string())) return std::nullopt;
   BatchItem item{entry.path, entry.relative_folder, {}};
   if (entry.unreadable) item.refusal = kMsgFolderUnreadable;
   return item;
@@ -18,7 +21,10 @@ DropFeed::DropFeed(std::vector<fs::path> dropped, bool walk_folders, fs::path ou
 std::optional<BatchItem> DropFeed::Next() {
   for (;;) {
     if (walk_) {
-      if (std::optional<WalkEntry> entry = walk_->Next()) return ItemOf(*entry);
+      if (std::optional<WalkEntry> entry = walk_->Next()) {
+        if (std::optional<BatchItem> item = ItemOf(*entry)) return item;
+        continue;
+      }
       walk_.reset();
     }
     if (next_ >= dropped_.size()) return std::nullopt;

@@ -2,7 +2,9 @@
 // The items of one drop in their order. With folders on, a dropped folder
 // gives the files below it one at a time from a FolderWalk, each headed for
 // the same place in the output tree; with folders off a folder is an item
-// like any other (and fails as one).
+// like any other (and fails as one). A walk hands out only files named as
+// pictures: a card's videos, sidecars and index files are passed by, not
+// reported as failures one by one.
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -44,7 +46,7 @@ class ItemList : public ItemFeed {
   std::size_t next_ = 0;
 };
 
-// A walked entry as a batch item.
-BatchItem ItemOf(const WalkEntry& entry);
+// A walked entry as a batch item; nothing for a file not named as a picture.
+std::optional<BatchItem> ItemOf(const WalkEntry& entry);
 
 }  // namespace plendo::engine

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/OutputFormat.h"
+#include "engine/OutputNaming.h"
 #include "engine/ResizeEngine.h"
 
 namespace plendo::engine {
@@ -37,6 +38,14 @@ std::vector<std::string> ExtensionsOfType(std::int32_t type) {
     case settings::kTypeJxl: return {".jxl"};
     default: return {};
   }
+}
+
+bool HasPictureExtension(const std::string& path) {
+  const std::string ext = ExtractFileExt(path);
+  for (std::int32_t type = settings::kTypeBmp; type <= settings::kTypeJxl; ++type)
+    for (const std::string& e : ExtensionsOfType(type))
+      if (EqualsIgnoringCase(ext, e)) return true;
+  return false;
 }
 
 namespace {

@@ -31,6 +31,9 @@ std::string OutputExtension(std::int32_t jpeg_ext);
 // unknown type, so nothing matches.
 std::vector<std::string> ExtensionsOfType(std::int32_t type);
 
+// Whether a file's extension is one of any image type's above (case aside).
+bool HasPictureExtension(const std::string& path);
+
 // Everything SetGlobalWorkValue computes, as a pure function of its inputs.
 TGlobalWorkValue MakeGlobalWorkValue(const settings::AppSettings& settings, bool actual_size);
 

@@ -48,13 +48,16 @@ class FolderBatch : public EngineTest {
   FolderBatch() { settings.FolderDrop = true; }
 
   // trip/a.jpg, trip/day1/b.jpg, trip/day1/c.jpg, trip/d\xE9y2/a.jpg (a
-  // folder name that is not UTF-8)
+  // folder name that is not UTF-8), and beside them files that are no
+  // pictures, as a camera card has
   fs::path Trip() {
     const fs::path trip = in / "trip";
     fs::create_directories(trip / "day1");
     fs::create_directories(trip / "d\xE9y2");
     for (const char* name : {"trip/a.jpg", "trip/day1/b.jpg", "trip/day1/c.jpg", "trip/d\xE9y2/a.jpg"})
       JpegSource(name, 20, 10);
+    for (const char* name : {"trip/AUTPRINT.MRK", "trip/day1/MVI_0001.MOV", "trip/day1/b.JPG.xmp"})
+      test::WriteText(in / name, "x");
     return trip;
   }
 };
