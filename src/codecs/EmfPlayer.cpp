@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
+#include "codecs/EmfPlusPlayer.h"
 #include "codecs/MetafileBytes.h"
 #include "codecs/MetafileCharset.h"
 #include "codecs/MetafileDc.h"
@@ -40,10 +42,22 @@ enum EmfRecord : std::uint32_t {
 };
 
 
+// In EMF+ play the GDI records drawn are those after a GetDC; the ones that
+// only make, pick or delete objects always play, so the handles that later
+// records use are there.
+bool KeepsObjects(std::uint32_t type) {
+  return type == kSelectObject || type == kDeleteObject || type == kCreatePen || type == kExtCreatePen ||
+         type == kCreateBrushIndirect || type == kCreateDibPatternBrushPt || type == kCreateMonoBrush ||
+         type == kExtCreateFontIndirectW || type == kCreatePalette;
+}
+
 class EmfPlayer {
  public:
-  EmfPlayer(const EmfHeader& h, MetafileCanvas& canvas, const cairo_matrix_t& device, Point device_per_mm)
-      : dc_(canvas, device, device_per_mm), objects_(std::clamp<std::size_t>(h.handles, 1, kMaxObjects)) {}
+  EmfPlayer(const EmfHeader& h, MetafileCanvas& canvas, const cairo_matrix_t& device, Point device_per_mm,
+            EmfMode mode, int depth)
+      : dc_(canvas, device, device_per_mm), objects_(std::clamp<std::size_t>(h.handles, 1, kMaxObjects)) {
+    if (mode == EmfMode::Plus) plus_ = std::make_unique<EmfPlusPlayer>(canvas, device, depth);
+  }
 
   void Play(std::span<const std::uint8_t> bytes, PlayResult& result);
 
@@ -58,6 +72,7 @@ class EmfPlayer {
 
   MetafileDc dc_;
   std::vector<GdiObject> objects_;
+  std::unique_ptr<EmfPlusPlayer> plus_;
 };
 
 void EmfPlayer::Store(std::uint32_t index, GdiObject object) {
@@ -152,12 +167,11 @@ void EmfPlayer::Blit(const RecordBytes& r, std::uint32_t type) {
 }
 
 void EmfPlayer::Comment(const RecordBytes& r, PlayResult& result) {
-  // u32 data size, then the data; EMF+ records follow the "EMF+" tag, the
-  // first of them a header (type 0x4001) whose flag bit 0 marks a dual file.
+  // u32 data size, then the data; EMF+ records follow the "EMF+" tag.
   const std::uint32_t size = r.U32(8);
   if (size < 4 || !r.Has(12, size) || r.U32(12) != kEmfPlusId) return;
   result.emf_plus = true;
-  if (size >= 8 && r.U16(16) == 0x4001 && !(r.U16(18) & 1)) result.emf_plus_only = true;
+  if (plus_) plus_->PlayComment(r.Sub(16, size - 4));
 }
 
 void EmfPlayer::Record(std::uint32_t type, const RecordBytes& r, PlayResult& result) {
@@ -397,8 +411,9 @@ void EmfPlayer::Play(std::span<const std::uint8_t> bytes, PlayResult& result) {
       break;
     }
     if (type == kEof) break;
+    const bool skipped = plus_ && type != kComment && !plus_->GdiAllowed() && !KeepsObjects(type);
     try {
-      if (at != 0) Record(type, RecordBytes(bytes.subspan(at, size)), result);
+      if (at != 0 && !skipped) Record(type, RecordBytes(bytes.subspan(at, size)), result);
     } catch (const MetafileError&) {
       result.broken = true;
       break;
@@ -406,18 +421,30 @@ void EmfPlayer::Play(std::span<const std::uint8_t> bytes, PlayResult& result) {
     at += size;
   }
   result.drew = dc_.Drew();
+  result.plus_broken = plus_ && plus_->Broken();
 }
 
 }  // namespace
 
+bool HasEmfPlus(std::span<const std::uint8_t> bytes) {
+  std::size_t at = 0;
+  while (bytes.size() - at >= 16) {
+    const std::uint32_t type = ReadU32LE(bytes, at), size = ReadU32LE(bytes, at + 4);
+    if (size < 8 || size > bytes.size() - at || type == kEof) return false;
+    if (type == kComment && size >= 16 && ReadU32LE(bytes, at + 12) == kEmfPlusId) return true;
+    at += size;
+  }
+  return false;
+}
+
 PlayResult PlayEmf(std::span<const std::uint8_t> bytes, const EmfHeader& h, MetafileCanvas& canvas, double width,
-                   double height) {
+                   double height, EmfMode mode, int depth) {
   // Device pixels to 0.01 mm, then the frame onto the picture.
   const double kx = 100 / h.DevicePerMmX(), ky = 100 / h.DevicePerMmY();
   const double sx = width / h.FrameWidth(), sy = height / h.FrameHeight();
   cairo_matrix_t device;
   cairo_matrix_init(&device, kx * sx, 0, 0, (h.y_up ? -ky : ky) * sy, -h.FrameLeft() * sx, -h.FrameTop() * sy);
-  EmfPlayer player(h, canvas, device, {h.DevicePerMmX(), h.DevicePerMmY()});
+  EmfPlayer player(h, canvas, device, {h.DevicePerMmX(), h.DevicePerMmY()}, mode, depth);
   PlayResult result;
   player.Play(bytes, result);
   return result;

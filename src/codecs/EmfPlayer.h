@@ -34,9 +34,16 @@ struct EmfHeader {
 // Throws MetafileError when the bytes do not start with a usable header.
 EmfHeader ParseEmfHeader(std::span<const std::uint8_t> bytes);
 
+// Which records draw: the GDI records, or the EMF+ records in the comments
+// with the GDI records that follow their GetDC records.
+enum class EmfMode { Gdi, Plus };
+
 // Plays the records onto the canvas, the frame filling width x height
-// picture pixels.
+// picture pixels. `depth`: how many pictures this one is drawn inside.
 PlayResult PlayEmf(std::span<const std::uint8_t> bytes, const EmfHeader& header, MetafileCanvas& canvas,
-                   double width, double height);
+                   double width, double height, EmfMode mode = EmfMode::Gdi, int depth = 0);
+
+// Whether a comment record holds EMF+ records.
+bool HasEmfPlus(std::span<const std::uint8_t> bytes);
 
 }  // namespace plendo::codecs::metafile

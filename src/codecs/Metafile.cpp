@@ -34,6 +34,7 @@ bool IsEmf(std::span<const std::uint8_t> b) {
 
 struct Parsed {
   bool emf = false;
+  bool emf_plus = false;  // EMF+ records in its comments
   EmfHeader emf_header;
   WmfHeader wmf_header;
 };
@@ -41,7 +42,7 @@ struct Parsed {
 Parsed Parse(std::span<const std::uint8_t> bytes) {
   Parsed p;
   p.emf = IsEmf(bytes);
-  if (p.emf) p.emf_header = ParseEmfHeader(bytes);
+  if (p.emf) p.emf_header = ParseEmfHeader(bytes), p.emf_plus = HasEmfPlus(bytes);
   else p.wmf_header = ParseWmfHeader(bytes);
   return p;
 }
@@ -95,6 +96,36 @@ struct ContextDeleter {
   void operator()(cairo_t* c) const { cairo_destroy(c); }
 };
 
+double PatternScale(const Parsed& p, double width) {
+  if (!p.emf) return 1;
+  return std::max(width / (p.emf_header.FrameWidth() * p.emf_header.DevicePerMmX() / 100), 1e-3);
+}
+
+PlayResult Play(std::span<const std::uint8_t> bytes, const Parsed& p, cairo_surface_t* surface, int x0, int y0,
+                double width, double height, EmfMode mode, int depth) {
+  std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface));
+  MetafileCanvas canvas(cr.get(), x0, y0, PatternScale(p, width));
+  return p.emf ? PlayEmf(bytes, p.emf_header, canvas, width, height, mode, depth)
+               : PlayWmf(bytes, p.wmf_header, canvas, width, height);
+}
+
+// A file with EMF+ records is drawn from them. When they break before the
+// picture is whole, or draw nothing, its GDI records draw it instead if they
+// draw anything; else what the EMF+ records drew stands. `restart` puts the
+// tile back as it was before a try.
+template <class Restart>
+PlayResult PlayChosen(std::span<const std::uint8_t> bytes, const Parsed& p, cairo_surface_t* surface, int x0,
+                      int y0, double width, double height, int depth, Restart restart) {
+  if (!p.emf_plus) return Play(bytes, p, surface, x0, y0, width, height, EmfMode::Gdi, depth);
+  const PlayResult plus = Play(bytes, p, surface, x0, y0, width, height, EmfMode::Plus, depth);
+  if (plus.drew && !plus.plus_broken) return plus;
+  restart();
+  const PlayResult gdi = Play(bytes, p, surface, x0, y0, width, height, EmfMode::Gdi, depth);
+  if (gdi.drew || !plus.drew) return gdi;
+  restart();
+  return Play(bytes, p, surface, x0, y0, width, height, EmfMode::Plus, depth);
+}
+
 // One tile of the target: copied into a cairo surface, drawn, copied back.
 PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platform::Bitmap& target, int x0, int y0,
                     int w, int h, double width, double height) {
@@ -103,22 +134,18 @@ PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platfo
   unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
   const int bpp = target.Format() == platform::PixelFormat::Bgra32 ? 4 : 3;
-  for (int y = 0; y < h; ++y) {
-    const std::uint8_t* in = target.Row(y0 + y) + static_cast<std::size_t>(x0) * bpp;
-    auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-    for (int x = 0; x < w; ++x)
-      out[x] = 0xFF000000u | std::uint32_t{in[bpp * x + 2]} << 16 | std::uint32_t{in[bpp * x + 1]} << 8 | in[bpp * x];
-  }
-  cairo_surface_mark_dirty(surface.get());
-  PlayResult result;
-  {
-    std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
-    double pattern_scale = 1;
-    if (p.emf) pattern_scale = width / (p.emf_header.FrameWidth() * p.emf_header.DevicePerMmX() / 100);
-    MetafileCanvas canvas(cr.get(), x0, y0, std::max(pattern_scale, 1e-3));
-    result = p.emf ? PlayEmf(bytes, p.emf_header, canvas, width, height)
-                   : PlayWmf(bytes, p.wmf_header, canvas, width, height);
-  }
+  const auto copy_in = [&] {
+    cairo_surface_flush(surface.get());
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* in = target.Row(y0 + y) + static_cast<std::size_t>(x0) * bpp;
+      auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+      for (int x = 0; x < w; ++x)
+        out[x] = 0xFF000000u | std::uint32_t{in[bpp * x + 2]} << 16 | std::uint32_t{in[bpp * x + 1]} << 8 | in[bpp * x];
+    }
+    cairo_surface_mark_dirty(surface.get());
+  };
+  copy_in();
+  const PlayResult result = PlayChosen(bytes, p, surface.get(), x0, y0, width, height, 0, copy_in);
   cairo_surface_flush(surface.get());
   for (int y = 0; y < h; ++y) {
     std::uint8_t* out = target.Row(y0 + y) + static_cast<std::size_t>(x0) * bpp;
@@ -133,11 +160,33 @@ PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platfo
 }
 
 void Judge(const PlayResult& r) {
-  if (r.emf_plus && (r.emf_plus_only || !r.drew)) throw MetafileError("EMF+ records only");
+  if (r.emf_plus && !r.drew) throw MetafileError("neither the EMF+ nor the GDI records draw anything");
   if (r.broken && !r.drew) throw MetafileError("metafile broken before anything was drawn");
 }
 
 }  // namespace
+
+namespace metafile {
+
+SurfacePtr DrawNestedMetafile(std::span<const std::uint8_t> bytes, int width, int height, int depth) {
+  if (!LooksLikeMetafile(bytes) || width <= 0 || height <= 0) return nullptr;
+  try {
+    const Parsed p = ParseForDrawing(bytes);
+    SurfacePtr surface = AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+    const auto clear = [&] {
+      std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+      cairo_set_operator(cr.get(), CAIRO_OPERATOR_CLEAR);
+      cairo_paint(cr.get());
+    };
+    const PlayResult r = PlayChosen(bytes, p, surface.get(), 0, 0, width, height, depth, clear);
+    return r.drew ? surface : nullptr;
+  } catch (const MetafileError&) {
+    return nullptr;
+  }
+}
+
+}  // namespace metafile
 
 bool LooksLikeMetafile(std::span<const std::uint8_t> b) {
   if (IsEmf(b)) return true;

@@ -331,6 +331,67 @@ void MetafileCanvas::Stroke(const Path& path, const Pen& pen, const cairo_matrix
   EndDraw();
 }
 
+void MetafileCanvas::FillSource(const Path& path, bool even_odd, cairo_pattern_t* source, const DcState& dc) {
+  if (path.empty() || !source) return;
+  Extend(path);
+  BeginDraw(dc);
+  SetPath(path, 0);
+  cairo_set_fill_rule(cr_, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  cairo_set_source(cr_, source);
+  cairo_fill(cr_);
+  EndDraw();
+}
+
+void MetafileCanvas::StrokeSource(const Path& path, const Line& line, const cairo_matrix_t& m,
+                                  cairo_pattern_t* source, const DcState& dc) {
+  if (path.empty() || !source || !Usable(m) || !(line.width > 0)) return;
+  const double half = line.width * std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx)) / 2;
+  for (const PathOp& op : path) {
+    if (op.kind == PathOp::Close) continue;
+    for (int i = 0; i < (op.kind == PathOp::Curve ? 3 : 1); ++i)
+      Extend(Point{op.p[i].x - half, op.p[i].y - half}), Extend(Point{op.p[i].x + half, op.p[i].y + half});
+  }
+  BeginDraw(dc);
+  SetPath(path, 0);
+  cairo_set_source(cr_, source);  // locked to picture pixels
+  cairo_matrix_t full;
+  cairo_matrix_multiply(&full, &m, &base_);
+  cairo_set_matrix(cr_, &full);
+  cairo_set_line_width(cr_, line.width);
+  cairo_set_line_cap(cr_, line.cap);
+  cairo_set_line_join(cr_, line.join);
+  cairo_set_miter_limit(cr_, std::clamp(line.miter_limit, 1.0, 100.0));
+  if (!line.dashes.empty())
+    cairo_set_dash(cr_, line.dashes.data(), static_cast<int>(line.dashes.size()), line.dash_offset);
+  cairo_stroke(cr_);
+  EndDraw();
+}
+
+void MetafileCanvas::PaintSource(cairo_pattern_t* source, const DcState& dc) {
+  if (!source) return;
+  BeginDraw(dc);
+  cairo_set_source(cr_, source);
+  cairo_paint(cr_);
+  EndDraw();
+}
+
+void MetafileCanvas::DrawImage(cairo_surface_t* image, double sx, double sy, double sw, double sh,
+                               const cairo_matrix_t& to_picture, const DcState& dc) {
+  cairo_matrix_t full;
+  cairo_matrix_multiply(&full, &to_picture, &base_);
+  if (!image || !Usable(full) || !(sw > 0) || !(sh > 0)) return;
+  for (const Point corner : {Point{sx, sy}, Point{sx + sw, sy}, Point{sx, sy + sh}, Point{sx + sw, sy + sh}})
+    Extend(Apply(to_picture, corner));
+  BeginDraw(dc);
+  cairo_set_matrix(cr_, &full);
+  cairo_rectangle(cr_, sx, sy, sw, sh);
+  cairo_set_source_surface(cr_, image, 0, 0);
+  cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+  cairo_fill(cr_);
+  EndDraw();
+}
+
 void MetafileCanvas::PatternOp(const Path& path, std::uint32_t rop, const DcState& dc) {
   switch (rop) {
     case kBlackness: FillColour(path, {0, 0, 0}, dc); return;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "codecs/MetafileState.h"
 
@@ -29,6 +30,27 @@ class MetafileCanvas {
   // A raster operation without a source (PatBlt and friends) over the path.
   void PatternOp(const Path& path, std::uint32_t rop, const DcState& dc);
   void FillColour(const Path& path, Colour colour, const DcState& dc);
+
+  // For EMF+: a ready cairo source (colours with alpha, gradients,
+  // textures), locked to picture pixels. The line is stroked under `m`, so
+  // its width, dashes and caps are in the units `m` maps.
+  struct Line {
+    double width = 1;
+    cairo_line_cap_t cap = CAIRO_LINE_CAP_BUTT;
+    cairo_line_join_t join = CAIRO_LINE_JOIN_MITER;
+    double miter_limit = 10;
+    std::vector<double> dashes;
+    double dash_offset = 0;
+  };
+  void FillSource(const Path& path, bool even_odd, cairo_pattern_t* source, const DcState& dc);
+  void StrokeSource(const Path& path, const Line& line, const cairo_matrix_t& m, cairo_pattern_t* source,
+                    const DcState& dc);
+  // The source over everything the clip lets through.
+  void PaintSource(cairo_pattern_t* source, const DcState& dc);
+  // The rectangle (sx, sy, sw, sh) of `image` (premultiplied ARGB) through
+  // `to_picture`, which maps its pixels to picture pixels.
+  void DrawImage(cairo_surface_t* image, double sx, double sy, double sw, double sh, const cairo_matrix_t& to_picture,
+                 const DcState& dc);
   // The brush over the pixels a flood fill from `at` (picture pixels)
   // reaches on what this tile holds so far: up to `colour` as a border, or
   // over the area of that colour.

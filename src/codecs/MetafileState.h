@@ -19,6 +19,7 @@ struct Point {
 
 struct Colour {
   double r = 0, g = 0, b = 0;
+  double a = 1;  // EMF+ colours carry alpha; GDI's are opaque
   // COLORREF: 0x00bbggrr; the high byte (palette index flags) is ignored.
   static Colour FromRef(std::uint32_t ref) {
     return {(ref & 0xFF) / 255.0, ((ref >> 8) & 0xFF) / 255.0, ((ref >> 16) & 0xFF) / 255.0};

@@ -203,7 +203,7 @@ void MetafileDc::TextOut(Point ref, const std::vector<TextChar>& given, const st
     cairo_fill(cr);
   }
   const Colour& c = state_.text_colour;
-  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+  cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
   // Runs of characters from one face, each run one call.
   std::vector<cairo_glyph_t> run;
   for (std::size_t i = 0; i < text.size();) {
