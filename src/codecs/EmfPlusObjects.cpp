@@ -320,10 +320,19 @@ ImageData ParseImage(const RecordBytes& r) {
     image.bitmap = BitmapSurface(r.From(8));
   } else if (type == 2) {
     // u32 metafile type (1 WMF, 2 placeable WMF, 3-5 EMF), u32 size, bytes.
-    const std::uint32_t size = r.U32(12);
-    const auto bytes = r.Sub(16, size);
+    // Writers count a placeable WMF's size without its placeable header,
+    // so the bytes are taken up to the object's end; the player stops at
+    // the metafile's own last record.
+    r.Need(16, r.U32(12));
+    const auto bytes = r.From(16).Span();
     image.metafile.assign(bytes.begin(), bytes.end());
     image.placeable_wmf = r.U32(8) == 2;
+    // A placeable header stored padded to 24 bytes, as some writers keep
+    // it: the two bytes of padding go, so the WMF header follows at 22.
+    auto& m = image.metafile;
+    if (image.placeable_wmf && m.size() >= 30 && m[22] == 0 && m[23] == 0 && (m[24] == 1 || m[24] == 2) &&
+        m[25] == 0 && m[26] == 9 && m[27] == 0)
+      m.erase(m.begin() + 22, m.begin() + 24);
   }
   if (image.bitmap) {
     image.width = cairo_image_surface_get_width(image.bitmap.get());

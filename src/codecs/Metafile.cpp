@@ -115,8 +115,11 @@ PlayResult Play(std::span<const std::uint8_t> bytes, const Parsed& p, cairo_surf
 // tile back as it was before a try.
 template <class Restart>
 PlayResult PlayChosen(std::span<const std::uint8_t> bytes, const Parsed& p, cairo_surface_t* surface, int x0,
-                      int y0, double width, double height, int depth, Restart restart) {
-  if (!p.emf_plus) return Play(bytes, p, surface, x0, y0, width, height, EmfMode::Gdi, depth);
+                      int y0, double width, double height, int depth, Restart restart,
+                      MetafileRecords records = MetafileRecords::Chosen) {
+  if (!p.emf_plus || records == MetafileRecords::Gdi)
+    return Play(bytes, p, surface, x0, y0, width, height, EmfMode::Gdi, depth);
+  if (records == MetafileRecords::EmfPlus) return Play(bytes, p, surface, x0, y0, width, height, EmfMode::Plus, depth);
   const PlayResult plus = Play(bytes, p, surface, x0, y0, width, height, EmfMode::Plus, depth);
   if (plus.drew && !plus.plus_broken) return plus;
   restart();
@@ -128,7 +131,7 @@ PlayResult PlayChosen(std::span<const std::uint8_t> bytes, const Parsed& p, cair
 
 // One tile of the target: copied into a cairo surface, drawn, copied back.
 PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platform::Bitmap& target, int x0, int y0,
-                    int w, int h, double width, double height) {
+                    int w, int h, double width, double height, MetafileRecords records = MetafileRecords::Chosen) {
   std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) throw std::bad_alloc();
   unsigned char* data = cairo_image_surface_get_data(surface.get());
@@ -145,7 +148,7 @@ PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platfo
     cairo_surface_mark_dirty(surface.get());
   };
   copy_in();
-  const PlayResult result = PlayChosen(bytes, p, surface.get(), x0, y0, width, height, 0, copy_in);
+  const PlayResult result = PlayChosen(bytes, p, surface.get(), x0, y0, width, height, 0, copy_in, records);
   cairo_surface_flush(surface.get());
   for (int y = 0; y < h; ++y) {
     std::uint8_t* out = target.Row(y0 + y) + static_cast<std::size_t>(x0) * bpp;
@@ -196,7 +199,8 @@ bool LooksLikeMetafile(std::span<const std::uint8_t> b) {
 
 MetafileSize ReadMetafileSize(std::span<const std::uint8_t> bytes) { return NaturalSize(Parse(bytes)); }
 
-void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target, double width, double height) {
+void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target, double width, double height,
+                  MetafileRecords records) {
   const Parsed p = ParseForDrawing(bytes);
   if (target.Empty() || !(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
   if (target.Format() != platform::PixelFormat::Bgr24 && target.Format() != platform::PixelFormat::Bgra32)
@@ -209,7 +213,7 @@ void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target,
   for (int y0 = 0; y0 < target.Height(); y0 += tile_h) {
     for (int x0 = 0; x0 < target.Width(); x0 += tile_w) {
       const int w = std::min(tile_w, target.Width() - x0), h = std::min(tile_h, target.Height() - y0);
-      const PlayResult r = DrawTile(bytes, p, target, x0, y0, w, h, width, height);
+      const PlayResult r = DrawTile(bytes, p, target, x0, y0, w, h, width, height, records);
       // Every tile plays the same records; the first one judges the file.
       if (first) Judge(r);
       first = false;

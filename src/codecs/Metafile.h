@@ -22,11 +22,19 @@ struct MetafileSize {
 };
 MetafileSize ReadMetafileSize(std::span<const std::uint8_t> bytes);
 
+// Which records of an EMF with EMF+ records draw it: the EMF+ ones (with
+// the GDI records after their GetDC records), falling back to the GDI ones
+// when the EMF+ records break or draw nothing; or only one kind, to compare
+// the two.
+enum class MetafileRecords { Chosen, Gdi, EmfPlus };
+
 // The picture scaled to width x height picture pixels (unrounded) over what
 // `target` holds (Bgr24), antialiased. A broken record stops the playing;
 // what came before it stays. Throws MetafileError when the header cannot be
-// read, when a broken file drew nothing, or when only EMF+ records draw.
-void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target, double width, double height);
+// read, when a broken file drew nothing, or when neither its EMF+ nor its
+// GDI records draw anything.
+void DrawMetafile(std::span<const std::uint8_t> bytes, platform::Bitmap& target, double width, double height,
+                  MetafileRecords records = MetafileRecords::Chosen);
 
 // Natural size, after a trial draw at a small size has shown that the file
 // draws (the same errors as DrawMetafile).

@@ -83,6 +83,26 @@ Brush Bitmap16Brush(std::span<const std::uint8_t> bitmap) {
   return b;
 }
 
+// BS_PATTERN given as a one-bit DIB (header, perhaps a palette, rows): like
+// a monochrome bitmap, its bits are a mask painted in the text and
+// background colours, whatever palette it has or lacks.
+Brush MonoDibBrush(std::span<const std::uint8_t> dib) {
+  Brush b;
+  b.colour = {0.5, 0.5, 0.5};
+  const std::size_t header = ReadU32LE(dib, 0);
+  const std::int64_t w = static_cast<std::int32_t>(ReadU32LE(dib, 4)), h = static_cast<std::int32_t>(ReadU32LE(dib, 8));
+  if (header < 40 || header > dib.size() || w <= 0 || w > 4096 || h == 0 || std::abs(h) > 4096) return b;
+  const std::size_t rows = static_cast<std::size_t>((w + 31) / 32 * 4 * std::abs(h));
+  if (rows > dib.size() - header) return b;
+  std::vector<std::uint8_t> patched(dib.begin(), dib.begin() + static_cast<std::ptrdiff_t>(header));
+  patched[32] = 2, patched[33] = patched[34] = patched[35] = 0;  // biClrUsed
+  patched.insert(patched.end(), {0, 0, 0, 0, 255, 255, 255, 0});
+  patched.insert(patched.end(), dib.end() - static_cast<std::ptrdiff_t>(rows), dib.end());
+  b.pattern = PackedDibSurface(patched);
+  if (b.pattern) b.kind = Brush::Kind::Pattern, b.mono = true;
+  return b;
+}
+
 class WmfPlayer {
  public:
   WmfPlayer(const WmfHeader& h, MetafileCanvas& canvas, double width, double height)
@@ -246,7 +266,11 @@ void WmfPlayer::Record(std::uint16_t function, const RecordBytes& r) {
       // u16 style, u16 usage, then a packed DIB, or for BS_PATTERN a
       // device-dependent bitmap.
       const auto data = r.Sub(10, r.Size() - std::min<std::size_t>(10, r.Size()));
-      if (r.U16(6) == 3) return Create(Bitmap16Brush(data));
+      if (r.U16(6) == 3) {
+        const bool dib = data.size() >= 16 && ReadU32LE(data, 0) >= 40 && ReadU32LE(data, 0) <= 124 &&
+                         ReadU16LE(data, 14) == 1;
+        return Create(dib ? MonoDibBrush(data) : Bitmap16Brush(data));
+      }
       Brush b;
       b.kind = Brush::Kind::Pattern;
       b.colour = {0.5, 0.5, 0.5};
