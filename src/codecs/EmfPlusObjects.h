@@ -98,7 +98,7 @@ struct FormatData {
 using Object = std::variant<std::monostate, BrushData, PenData, PathData, RegionData, ImageData, FontData,
                             FormatData>;
 
-// How deep nested regions and images within images may go.
+// How deep a region's tree may go.
 inline constexpr int kMaxNesting = 16;
 
 BrushData ParseBrush(const RecordBytes& r);

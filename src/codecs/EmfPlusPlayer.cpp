@@ -39,9 +39,11 @@ constexpr std::size_t kMaxSaved = 4096;
 // Points and figures one play may draw; a small file can name one huge path
 // many times over.
 constexpr std::size_t kWorkBudget = std::size_t{1} << 24;
-// Embedded metafiles one play may draw, and how deep they may nest.
-constexpr int kMaxNestedDraws = 64;
-constexpr int kMaxDepth = 3;
+// Embedded metafiles one play may draw, at most this many pixels a side; a
+// metafile drawn inside another draws no metafiles of its own.
+constexpr int kMaxNestedDraws = 16;
+constexpr int kMaxDepth = 1;
+constexpr double kMaxNestedSide = 2048;
 // Objects arrive in pieces of at most this many bytes in all.
 constexpr std::uint32_t kMaxObjectBytes = 64u << 20;
 // Font sizes are held to this many picture pixels.
@@ -78,6 +80,12 @@ std::string Utf8(const std::u16string& s) {
 EmfPlusPlayer::EmfPlusPlayer(MetafileCanvas& canvas, const cairo_matrix_t& device, int depth)
     : canvas_(canvas), device_(device), depth_(depth), text_(canvas, cairo_matrix_t{1, 0, 0, 1, 0, 0}, {1, 1}),
       budget_(kWorkBudget), nested_left_(kMaxNestedDraws) {}
+
+std::size_t EmfPlusPlayer::ClipWork() const {
+  std::size_t n = 0;
+  for (const ClipStep& step : state_.clip.clip) n += step.path.size() + 1;
+  return n;
+}
 
 void EmfPlusPlayer::Spend(std::size_t work) {
   if (work > budget_) throw MetafileError("EMF+ drawing beyond the work limit");
@@ -141,6 +149,7 @@ void EmfPlusPlayer::Record(std::uint16_t type, std::uint16_t flags, const Record
     }
     case kObject: return ObjectRecord(flags, r);
     case kClear: {
+      Spend(ClipWork() + 16);
       const PatternPtr p = SolidSource(Argb::FromU32(r.U32(0)));
       canvas_.PaintSource(p.get(), state_.clip);
       return;
@@ -281,13 +290,14 @@ void EmfPlusPlayer::ClipRecord(std::uint16_t type, std::uint16_t flags, const Re
       break;
     }
   }
+  Spend(ClipWork() + 16);
   Area now{clip.empty(), std::move(clip)};
   Area next = Combine(std::move(now), std::move(area), mode);
   clip = next.all ? std::vector<ClipStep>{} : std::move(next.steps);
 }
 
 void EmfPlusPlayer::FillPath(const Path& path, bool even_odd, std::uint32_t brush, bool colour) {
-  Spend(path.size() + 16);
+  Spend(path.size() + ClipWork() + 16);
   const cairo_matrix_t m = WorldToPicture();
   PatternPtr source;
   if (colour) {
@@ -303,7 +313,7 @@ void EmfPlusPlayer::FillPath(const Path& path, bool even_odd, std::uint32_t brus
 void EmfPlusPlayer::StrokePath(const Path& path, std::uint32_t pen_id) {
   const PenData* pen = Get<PenData>(pen_id);
   if (!pen) return;
-  Spend(path.size() + 16);
+  Spend(path.size() + ClipWork() + 16);
   const cairo_matrix_t m = WorldToPicture();
   const double unit_to_world = UnitPixels(pen->unit) / (UnitPixels(state_.page_unit) * state_.page_scale);
   const MetafileCanvas::Line line = PenLine(*pen, unit_to_world, m);
@@ -422,7 +432,7 @@ void EmfPlusPlayer::DrawImage(std::uint16_t type, std::uint16_t flags, const Rec
     p0 = pts[0], p1 = pts[1], p2 = pts[2];
   }
   if (!(src.w != 0) || !(src.h != 0)) return;
-  Spend(64);
+  Spend(ClipWork() + 64);
   // Source pixels onto the parallelogram, then the world onto the picture.
   cairo_matrix_t place;
   cairo_matrix_init(&place, (p1.x - p0.x) / src.w, (p1.y - p0.y) / src.w, (p2.x - p0.x) / src.h,
@@ -445,8 +455,8 @@ void EmfPlusPlayer::DrawImage(std::uint16_t type, std::uint16_t flags, const Rec
   // Played at the size the destination has in the picture.
   const double w = std::hypot(to_picture.xx, to_picture.yx) * std::abs(src.w);
   const double h = std::hypot(to_picture.xy, to_picture.yy) * std::abs(src.h);
-  const int pw = static_cast<int>(std::clamp(std::ceil(w), 1.0, 4096.0));
-  const int ph = static_cast<int>(std::clamp(std::ceil(h), 1.0, 4096.0));
+  const int pw = static_cast<int>(std::clamp(std::ceil(w), 1.0, kMaxNestedSide));
+  const int ph = static_cast<int>(std::clamp(std::ceil(h), 1.0, kMaxNestedSide));
   SurfacePtr drawn = DrawNestedMetafile(image->metafile, pw, ph, depth_ + 1);
   if (!drawn) return;
   // Its pixels onto the source rectangle, which spans the whole metafile.
@@ -458,7 +468,7 @@ void EmfPlusPlayer::DrawImage(std::uint16_t type, std::uint16_t flags, const Rec
 void EmfPlusPlayer::Text(const FontData& f, Argb colour, const cairo_matrix_t& world, Point at,
                          std::uint32_t align, const std::vector<TextChar>& text, const std::vector<double>& advances,
                          const Region::Rect* clip) {
-  Spend(text.size() + 16);
+  Spend(text.size() + ClipWork() + 16);
   DcState& s = text_.State();
   s = DcState{};
   s.clip = state_.clip.clip;
@@ -566,6 +576,7 @@ void EmfPlusPlayer::DrawDriverString(std::uint16_t flags, const RecordBytes& r) 
 }
 
 void EmfPlusPlayer::Save(std::uint32_t index) {
+  Spend(ClipWork() + 1);
   if (saved_.size() < kMaxSaved) saved_.push_back({index, state_});
 }
 

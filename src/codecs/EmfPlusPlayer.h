@@ -66,7 +66,10 @@ class EmfPlusPlayer {
   const T* Get(std::uint32_t id) const;
   void FillPath(const Path& path, bool even_odd, std::uint32_t brush, bool colour);
   void StrokePath(const Path& path, std::uint32_t pen);
+  // Counts work against the play's budget; throws MetafileError past it.
   void Spend(std::size_t work);
+  // What drawing through the clip costs: its steps' path operations.
+  std::size_t ClipWork() const;
   void Text(const plus::FontData& font, plus::Argb colour, const cairo_matrix_t& world, Point at,
             std::uint32_t align, const std::vector<TextChar>& text, const std::vector<double>& advances,
             const Region::Rect* clip);

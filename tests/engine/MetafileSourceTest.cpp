@@ -42,21 +42,14 @@ TEST_P(MetafileSource, BecomesAJpegOfTheTargetSize) {
   EXPECT_TRUE(dark);
 }
 
-// wrench.emf is 224x136 and santa.wmf 181x194 at 96 dpi; the long side gets
-// the chosen size.
+// wrench.emf is 224x136, santa.wmf 181x194 and the EMF+ sample (its drawing
+// in EMF+ records only) 1122x794 at 96 dpi; the long side gets the chosen
+// size.
 INSTANTIATE_TEST_SUITE_P(Files, MetafileSource,
                          ::testing::Values(Case{"poi/slideshow/wrench.emf", "wrench.emf", "448", "wrench_w448.jpg", 448, 272},
-                                           Case{"poi/slideshow/santa.wmf", "santa.wmf", "388", "santa_v388.jpg", 362, 388}), test::PrintedNameAndIndex());
-
-using MetafileRefused = test::EngineTest;
-
-TEST_F(MetafileRefused, AnEmfPlusOnlyFileIsUnprocessable) {
-  std::filesystem::copy_file(Metafile("libemf2svg/libuemf/test_libuemf_p_ref.emf"), in / "plus.emf");
-  Convert(in / "plus.emf");
-  EXPECT_FALSE(std::filesystem::exists(out / "plus_w64.jpg"));
-  ASSERT_FALSE(host.messages.empty());
-  EXPECT_EQ(host.messages.back().second, kMsgUnprocessable);
-}
+                                           Case{"poi/slideshow/santa.wmf", "santa.wmf", "388", "santa_v388.jpg", 362, 388},
+                                           Case{"libemf2svg/libuemf/test_libuemf_p_ref.emf", "plus.emf", "561", "plus_w561.jpg", 561, 397}),
+                         test::PrintedNameAndIndex());
 
 }  // namespace
 }  // namespace plendo::engine
