@@ -10,6 +10,7 @@
 #   PLENDO_BENCH_PHOTOS  where the photo set lives (default build-bench/photos);
 #                        it is generated there the first time
 #   PLENDO_BENCH_RUNS    timed runs per measurement, the best counts (default 3)
+#   PLENDO_BENCH_ONLY    "formats": only the output formats' throughput
 #   PYTHON               a python3 with Pillow and numpy (default: found)
 #
 # Prints pass/fail lines but exits 0 whatever the numbers; non-zero only when
@@ -172,6 +173,45 @@ djpeg_cmd() { # M FILES...
 best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 rate() { awk -v t="$1" 'BEGIN { printf "%.2f", 8 / t }'; }
 
+# --- 4. output formats -------------------------------------------------------------
+# Each format's throughput beside JPEG's; PLENDO_BENCH_ONLY=formats runs this part alone.
+formats_part() {
+  "$PLENDO" --help 2>&1 | grep -q -- '--format' || return 0
+  echo
+  echo "Output formats, 24 MP -> 1920, 8 files, gamma $GAMMA, sharpening, quality 70, EXIF kept;"
+  echo "images per second (best of $RUNS) and the ratio to JPEG's throughput."
+  ffmt='| %-8s | %10s | %13s | %14s | %7s | %4s |\n'
+  # shellcheck disable=SC2059
+  printf "$ffmt" format "images/s" "ratio to JPEG" "mean size (KB)" target pass
+  printf '|%s|%s|%s|%s|%s|%s|\n' ---------- ------------ --------------- ---------------- --------- ------
+  jpeg_rate=""
+  for f in jpeg webp avif jxl png; do
+    case $f in webp) target=0.7 ;; avif) target=0.3 ;; *) target="" ;; esac
+    times=()
+    for ((r = 1; r <= RUNS; r++)); do
+      fresh_dir "$WORK/out-format"
+      run_timed "$WORK/plendo.log" plendo_cmd 1920 "$WORK/out-format" 1 1 70 --format "$f" "${P24[@]}"
+      times+=("$ELAPSED")
+    done
+    n=$(find "$WORK/out-format" -maxdepth 1 -type f | wc -l)
+    [ "$n" -eq 8 ] || { echo "compare.sh: --format $f wrote $n files, not 8" >&2; exit 1; }
+    kb=$(du -k -c "$WORK/out-format"/* | tail -n 1 | awk '{ printf "%.0f", $1 / 8 }')
+    rf=$(rate "$(best "${times[@]}")")
+    [ -z "$jpeg_rate" ] && jpeg_rate=$rf
+    ratio=$(awk -v a="$rf" -v b="$jpeg_rate" 'BEGIN { printf "%.2f", a / b }')
+    if [ -n "$target" ]; then
+      pass=$(awk -v r="$ratio" -v t="$target" 'BEGIN { print (r >= t ? "PASS" : "FAIL") }')
+      target=">= $target"
+    else
+      pass="-"; target="-"
+    fi
+    # shellcheck disable=SC2059
+    printf "$ffmt" "$f" "$rf" "$ratio" "$kb" "$target" "$pass"
+  done
+}
+
+if [ "${PLENDO_BENCH_ONLY:-}" = formats ]; then formats_part; exit 0; fi
+
 # --- 1. speed -----------------------------------------------------------------------
 echo
 echo "Whole job, 8 files per set: scale to the long side, gamma $GAMMA, 3x3 sharpening,"
@@ -293,37 +333,4 @@ awk -v kb="$kb" 'BEGIN { mib = kb / 1024
   printf "Peak RSS, plendo-batch, 24 MP -> 1920, 8 files, default jobs: %.1f MiB (target < 150 MiB) %s\n",
          mib, (mib < 150 ? "PASS" : "FAIL") }'
 
-# --- 4. output formats -------------------------------------------------------------
-if "$PLENDO" --help 2>&1 | grep -q -- '--format'; then
-  echo
-  echo "Output formats, 24 MP -> 1920, 8 files, gamma $GAMMA, sharpening, quality 70, EXIF kept;"
-  echo "images per second (best of $RUNS) and the ratio to JPEG's throughput."
-  ffmt='| %-8s | %10s | %13s | %14s | %7s | %4s |\n'
-  # shellcheck disable=SC2059
-  printf "$ffmt" format "images/s" "ratio to JPEG" "mean size (KB)" target pass
-  printf '|%s|%s|%s|%s|%s|%s|\n' ---------- ------------ --------------- ---------------- --------- ------
-  jpeg_rate=""
-  for f in jpeg webp avif jxl png; do
-    case $f in webp) target=0.7 ;; avif) target=0.3 ;; *) target="" ;; esac
-    times=()
-    for ((r = 1; r <= RUNS; r++)); do
-      fresh_dir "$WORK/out-format"
-      run_timed "$WORK/plendo.log" plendo_cmd 1920 "$WORK/out-format" 1 1 70 --format "$f" "${P24[@]}"
-      times+=("$ELAPSED")
-    done
-    n=$(find "$WORK/out-format" -maxdepth 1 -type f | wc -l)
-    [ "$n" -eq 8 ] || { echo "compare.sh: --format $f wrote $n files, not 8" >&2; exit 1; }
-    kb=$(du -k -c "$WORK/out-format"/* | tail -n 1 | awk '{ printf "%.0f", $1 / 8 }')
-    rf=$(rate "$(best "${times[@]}")")
-    [ -z "$jpeg_rate" ] && jpeg_rate=$rf
-    ratio=$(awk -v a="$rf" -v b="$jpeg_rate" 'BEGIN { printf "%.2f", a / b }')
-    if [ -n "$target" ]; then
-      pass=$(awk -v r="$ratio" -v t="$target" 'BEGIN { print (r >= t ? "PASS" : "FAIL") }')
-      target=">= $target"
-    else
-      pass="-"; target="-"
-    fi
-    # shellcheck disable=SC2059
-    printf "$ffmt" "$f" "$rf" "$ratio" "$kb" "$target" "$pass"
-  done
-fi
+formats_part

@@ -10,10 +10,10 @@
 
 namespace plendo::codecs {
 
-// libwebp's method: 0 fastest .. 6 smallest. 2 keeps a 24 MP -> 1920 batch
-// near the JPEG's speed at a few per cent more bytes than the default 4
-// (bench/compare.sh).
-inline constexpr int kWebpMethod = 2;
+// libwebp's method: 0 fastest .. 6 smallest. On a 24 MP -> 1920 batch, 1
+// encodes about a tenth faster than 2 at the same SSIM for each quality
+// (bench/QualityMap.cpp) and no larger files; 0 is no faster than 1.
+inline constexpr int kWebpMethod = 1;
 
 std::vector<std::uint8_t> EncodeWebp(const platform::Bitmap& bitmap, const PhotoEncodeOptions& options);
 
