@@ -6,13 +6,6 @@
 namespace plendo::platform {
 namespace {
 
-// Source index for destination offset `d` of a span `span` wide over `size`
-// source pixels; 64-bit so that a huge rectangle over a huge source cannot
-// overflow.
-int SourceIndex(int d, int span, int size) {
-  return static_cast<int>(static_cast<std::int64_t>(d) * size / span);
-}
-
 bool MaskBit(const Bitmap& mask, int x, int y) {
   return (mask.Row(y)[x / 8] >> (7 - x % 8)) & 1;
 }
@@ -22,6 +15,10 @@ std::uint8_t Blend(std::uint8_t source, std::uint8_t destination, unsigned alpha
 }
 
 }  // namespace
+
+int StretchSource(int d, int span, int size) {
+  return static_cast<int>(static_cast<std::int64_t>(d) * size / span);
+}
 
 Canvas::Canvas(int width, int height) : pixels_(width, height, PixelFormat::Bgra32) {
   Fill(ClientRect(), Rgba{0, 0, 0, 255});
@@ -52,9 +49,9 @@ void Canvas::ForEachStretched(const Rect& rect, const Bitmap& source, PutPixel p
   if (left >= right || top >= bottom) return;
   std::vector<int> columns(static_cast<std::size_t>(right - left));
   for (int x = left; x < right; ++x)
-    columns[x - left] = SourceIndex(x - rect.left, rect.Width(), source.Width());
+    columns[x - left] = StretchSource(x - rect.left, rect.Width(), source.Width());
   for (int y = top; y < bottom; ++y) {
-    const int sy = SourceIndex(y - rect.top, rect.Height(), source.Height());
+    const int sy = StretchSource(y - rect.top, rect.Height(), source.Height());
     for (int x = left; x < right; ++x) put(x, y, columns[x - left], sy);
   }
 }

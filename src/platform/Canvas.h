@@ -23,6 +23,11 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The source pixel a stretch takes for destination offset `d` of a span
+// `span` wide over `size` source pixels: floor(d * size / span), in 64 bits
+// so that a huge span over a huge source cannot overflow.
+int StretchSource(int d, int span, int size);
+
 class Canvas {
  public:
   Canvas() = default;

@@ -21,30 +21,43 @@
 
 namespace plendo::preview {
 
-// The most pixels one frame may have (8192 x 8192); the index buffers of all frames together stay under
-// kGifMaxLoadBytes with what each frame and extension costs besides.
-inline constexpr std::uint64_t kGifMaxPixels = std::uint64_t{1} << 26;
-inline constexpr std::size_t kGifMaxLoadBytes = std::size_t{1} << 28;
+// What one load may take. Memory: the frames' image data as the file holds
+// it, their tables and extensions, and what each frame and extension costs
+// besides. Work: the pixels decoded while checking the frames, bounded on its
+// own because one LZW code may stand for thousands of pixels, so a small
+// file can ask for a great deal of decoding.
+struct GifLoadLimits {
+  std::size_t bytes = std::size_t{1} << 28;
+  std::uint64_t decoded_pixels = std::uint64_t{1} << 30;
+};
 // Comment, text and unknown application data is never shown: past this much
 // it is still read and checked, not kept.
 inline constexpr std::size_t kGifMaxKeptBytes = std::size_t{16} << 20;
 
-// What one load may take in memory. Charge raises EGIFTooLarge past the
-// limit; Keep says whether data nobody shows may still be kept.
+// What one load has taken so far. Charge and Decode raise EGIFTooLarge past
+// the limits; Keep says whether data nobody shows may still be kept.
 class GifLoadBudget {
  public:
+  explicit GifLoadBudget(GifLoadLimits limits = {}) : limits_(limits) {}
   void Charge(std::size_t bytes) {
-    if (bytes > kGifMaxLoadBytes - used_) throw EGIFTooLarge();
+    if (bytes > limits_.bytes - used_) throw EGIFTooLarge();
     used_ += bytes;
+  }
+  void Decode(std::uint64_t pixels) {
+    if (pixels > limits_.decoded_pixels - decoded_) throw EGIFTooLarge();
+    decoded_ += pixels;
   }
   bool Keep(std::size_t bytes) {
     if (bytes > kGifMaxKeptBytes - kept_) return false;
     kept_ += bytes;
     return true;
   }
+  std::size_t Used() const { return used_; }
 
  private:
+  GifLoadLimits limits_;
   std::size_t used_ = 0;
+  std::uint64_t decoded_ = 0;
   std::size_t kept_ = 0;
 };
 

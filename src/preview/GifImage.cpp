@@ -17,7 +17,7 @@ using platform::Bitmap;
 using platform::PixelFormat;
 using platform::Rect;
 
-// What a frame and an extension cost beside their pixels and kept data.
+// What a frame and an extension cost beside their image data and kept text.
 constexpr std::size_t kFrameCost = sizeof(TGIFSubImage) + 64;
 constexpr std::size_t kExtensionCost = 128;
 
@@ -48,6 +48,23 @@ Bitmap RegionOf(const platform::Canvas& canvas, const Rect& rect) {
 }
 
 }  // namespace
+
+// ---- GifFrameRaster
+
+std::size_t GifFrameRaster::Bytes() const {
+  std::size_t bytes = pixels.Stride() * static_cast<std::size_t>(pixels.Height());
+  if (mask) bytes += mask->Stride() * static_cast<std::size_t>(mask->Height());
+  return bytes;
+}
+
+void GifFrameRaster::Draw(platform::Canvas& canvas, bool transparent, int dx, int dy) const {
+  if (area.Empty()) return;
+  const Rect at{area.left + dx, area.top + dy, area.right + dx, area.bottom + dy};
+  if (transparent && mask)
+    canvas.StretchDrawMasked(at, pixels, *mask);
+  else
+    canvas.StretchDraw(at, pixels);
+}
 
 // ---- TGIFSubImage
 
@@ -82,15 +99,20 @@ void TGIFSubImage::LoadFromReader(GifReader& in, GifLoadContext& context) {
   }
   if (descriptor_.flags & kGifColorTableFlag) color_map_ = ReadColorMap(in, descriptor_.flags);
 
-  const std::uint64_t pixels = std::uint64_t{descriptor_.width} * descriptor_.height;
-  if (pixels > kGifMaxPixels) throw EGIFTooLarge();
-  context.budget.Charge(static_cast<std::size_t>(pixels));
-  // The fill in one pass; decoding stops where the data ends, so a frame
-  // much larger than its data costs no more than its pixels.
-  const std::uint8_t fill = transparent_ ? graphic_control_->TransparentColorIndex() : 0;
-  data_.assign(static_cast<std::size_t>(pixels), fill);
-  DecodeGifImageData(in, context, this, data_, Width(), Height(), Interlaced());
+  // Decoded here only to check the data and give its warnings; decoding
+  // stops where the data ends, so a frame much larger than its data costs
+  // no more than its data. What was read is kept for drawing: decoding it
+  // again reads exactly these bytes and gives the same pixels.
+  const std::size_t start = in.Position();
+  const auto width = static_cast<std::uint64_t>(Width());
+  DecodeGifImageData(in, context, this, Width(), Height(), Interlaced(), Fill(),
+                     [&](int, std::span<const std::uint8_t>) { context.budget.Decode(width); });
+  const GifBytes data = in.Since(start);
+  context.budget.Charge(data.size());
+  data_.assign(data.begin(), data.end());
 }
+
+std::uint8_t TGIFSubImage::Fill() const { return transparent_ ? graphic_control_->TransparentColorIndex() : 0; }
 
 const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
   if (!color_map_.Empty()) return color_map_;
@@ -100,39 +122,69 @@ const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
   return frames[0].ActiveColorMap();
 }
 
-const Bitmap& TGIFSubImage::GetBitmap() {
-  if (!bitmap_) {
-    const TGIFColorMap& map = ActiveColorMap();
-    Bitmap bitmap(Width(), Height(), PixelFormat::Indexed8);
-    bitmap.Palette().reserve(map.entries.size());
-    for (const TGIFColor& c : map.entries) bitmap.Palette().push_back({c.r, c.g, c.b, 255});
-    const auto width = static_cast<std::size_t>(Width());
-    for (int y = 0; y < Height(); ++y)
-      std::memcpy(bitmap.Row(y), data_.data() + static_cast<std::size_t>(y) * width, width);
-    bitmap_ = std::move(bitmap);
-  }
-  if (transparent_ && mask_pending_) {
-    mask_pending_ = false;
-    BuildMask();
-  }
-  return *bitmap_;
+namespace {
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return (a + b - 1) / b; }
+
+Rect Intersect(const Rect& a, const Rect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
-void TGIFSubImage::BuildMask() {
-  const std::uint8_t key = graphic_control_->TransparentColorIndex();
-  Bitmap mask(Width(), Height(), PixelFormat::Indexed1);
+// One bit a pixel where `pixels` holds `key`; none when no pixel does.
+std::optional<Bitmap> MaskOf(const Bitmap& pixels, std::uint8_t key) {
+  Bitmap mask(pixels.Width(), pixels.Height(), PixelFormat::Indexed1);
   bool any = false;
-  const auto width = static_cast<std::size_t>(Width());
-  for (int y = 0; y < Height(); ++y) {
-    const std::uint8_t* row = data_.data() + static_cast<std::size_t>(y) * width;
+  for (int y = 0; y < pixels.Height(); ++y) {
+    const std::uint8_t* row = pixels.Row(y);
     std::uint8_t* bits = mask.Row(y);
-    for (std::size_t x = 0; x < width; ++x)
+    for (int x = 0; x < pixels.Width(); ++x)
       if (row[x] == key) {
         bits[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
         any = true;
       }
   }
-  if (any) mask_ = std::move(mask);
+  if (!any) return std::nullopt;
+  return mask;
+}
+
+}  // namespace
+
+// Each decoded row goes to the canvas rows that take it, sampled at the
+// columns the stretch takes; rows no canvas row takes are passed over. The
+// canvas rows taking source row sy are those y with
+// floor((y - top) * height / span) = sy, a run from ceil(sy * span / height).
+GifFrameRaster TGIFSubImage::Render(const Rect& place, const Rect& clip) const {
+  const TGIFColorMap& map = ActiveColorMap();
+  GifFrameRaster raster;
+  if (Empty() || place.Empty()) return raster;
+  const Rect area = Intersect(place, clip);
+  if (area.Empty()) return raster;
+  raster.area = area;
+  raster.pixels = Bitmap(area.Width(), area.Height(), PixelFormat::Indexed8);
+  Bitmap& pixels = raster.pixels;
+  pixels.Palette().reserve(map.entries.size());
+  for (const TGIFColor& c : map.entries) pixels.Palette().push_back({c.r, c.g, c.b, 255});
+  const auto row_bytes = static_cast<std::size_t>(area.Width());
+  for (int y = 0; y < area.Height(); ++y) std::memset(pixels.Row(y), Fill(), row_bytes);
+
+  std::vector<int> columns(row_bytes);
+  for (int x = area.left; x < area.right; ++x) columns[x - area.left] = platform::StretchSource(x - place.left, place.Width(), Width());
+  const std::int64_t span = place.Height(), height = Height();
+  GifReader in(data_);
+  const GifLoadContext quiet;  // its warnings were given at load
+  DecodeGifImageData(in, quiet, this, Width(), Height(), Interlaced(), Fill(),
+                     [&](int sy, std::span<const std::uint8_t> row) {
+                       const std::int64_t first = place.top + CeilDiv(sy * span, height);
+                       const std::int64_t end = place.top + CeilDiv((sy + 1) * span, height);
+                       const int from = static_cast<int>(std::max<std::int64_t>(first, area.top));
+                       const int to = static_cast<int>(std::min<std::int64_t>(end, area.bottom));
+                       if (from >= to) return;
+                       std::uint8_t* out = pixels.Row(from - area.top);
+                       for (std::size_t x = 0; x < row_bytes; ++x) out[x] = row[static_cast<std::size_t>(columns[x])];
+                       for (int y = from + 1; y < to; ++y) std::memcpy(pixels.Row(y - area.top), out, row_bytes);
+                     });
+  if (transparent_) raster.mask = MaskOf(pixels, Fill());
+  return raster;
 }
 
 Rect TGIFSubImage::ScaleRect(const Rect& rect) const {
@@ -142,33 +194,32 @@ Rect TGIFSubImage::ScaleRect(const Rect& rect) const {
           rect.top + MulDiv(Top() + Height(), rect.Height(), sh)};
 }
 
-void TGIFSubImage::Draw(platform::Canvas& canvas, const Rect& rect, bool tile, bool transparent) {
+void TGIFSubImage::Draw(platform::Canvas& canvas, const Rect& rect, bool tile, bool transparent) const {
   if (Empty()) return;
-  const Bitmap& bitmap = GetBitmap();
-  const Bitmap* mask = transparent && transparent_ ? Mask() : nullptr;
-  auto put = [&](const Rect& where) {
-    if (mask)
-      canvas.StretchDrawMasked(where, bitmap, *mask);
-    else
-      canvas.StretchDraw(where, bitmap);
-  };
   if (!tile) {
-    put(ScaleRect(rect));
+    Render(ScaleRect(rect), canvas.ClientRect()).Draw(canvas, transparent);
     return;
   }
   // Cells of the screen's size from the rectangle's corner on; only those
-  // that can reach the canvas are visited.
+  // that can reach the canvas are visited. A frame that fits the canvas is
+  // rendered once for all of them; a larger one only reaches a few.
   const std::int64_t sw = image_.GetWidth(), sh = image_.GetHeight();
   if (sw <= 0 || sh <= 0 || rect.Empty()) return;
   auto first_cell = [](std::int64_t start, std::int64_t reach, std::int64_t step) {
     return start + reach > 0 ? std::int64_t{0} : (-(start + reach)) / step;
   };
+  const Rect own{0, 0, Width(), Height()};
+  std::optional<GifFrameRaster> whole;
+  if (Width() <= canvas.Width() && Height() <= canvas.Height()) whole = Render(own, own);
   const std::int64_t right = std::min(rect.right, canvas.Width());
   const std::int64_t bottom = std::min(rect.bottom, canvas.Height());
   for (std::int64_t y = rect.top + sh * first_cell(rect.top, Top() + Height(), sh); y < bottom; y += sh)
     for (std::int64_t x = rect.left + sw * first_cell(rect.left, Left() + Width(), sw); x < right; x += sw) {
       const int left = static_cast<int>(x) + Left(), top = static_cast<int>(y) + Top();
-      put({left, top, left + Width(), top + Height()});
+      if (whole)
+        whole->Draw(canvas, transparent, left, top);
+      else
+        Render({left, top, left + Width(), top + Height()}, canvas.ClientRect()).Draw(canvas, transparent);
     }
 }
 
@@ -180,9 +231,11 @@ TGIFImage::~TGIFImage() { PaintStop(); }
 
 void TGIFImage::Clear() {
   PaintStop();
+  still_.reset();
   images_.Clear();
   header_ = TGIFHeader{};
   width_ = height_ = 0;
+  loaded_bytes_ = 0;
 }
 
 void TGIFImage::LoadFromStream(std::istream& stream) {
@@ -198,10 +251,10 @@ void TGIFImage::LoadFromStream(std::istream& stream) {
   }
 }
 
-void TGIFImage::LoadFromBytes(GifBytes bytes) {
+void TGIFImage::LoadFromBytes(GifBytes bytes, GifLoadLimits limits) {
   Clear();
   try {
-    Parse(bytes);
+    Parse(bytes, limits);
   } catch (...) {
     Clear();
     throw;
@@ -209,8 +262,8 @@ void TGIFImage::LoadFromBytes(GifBytes bytes) {
   Changed();
 }
 
-void TGIFImage::Parse(GifBytes bytes) {
-  GifLoadContext context;
+void TGIFImage::Parse(GifBytes bytes, GifLoadLimits limits) {
+  GifLoadContext context{GifLoadBudget(limits), nullptr};
   context.warning = [this](const void* sender, const char* message) { Warning(sender, 1, message); };
   GifReader in(bytes);
   header_ = ReadGifHeader(in);
@@ -230,14 +283,16 @@ void TGIFImage::Parse(GifBytes bytes) {
       frame->LoadFromReader(in, context);
       images_.Add(std::move(frame));
     } catch (const EGIFTooLarge&) {
-      // Past the memory budget the frames read so far are kept: a large
-      // animation plays what fits, at least its first frame.
+      // Past the budget the frames read so far are kept: a large animation
+      // plays what fits, at least its first frame.
       if (images_.Count() == 0) throw;
       GrowScreen();
+      loaded_bytes_ = context.budget.Used();
       return;  // the rest of the file is not read, its trailer neither
     }
   }
   GrowScreen();
+  loaded_bytes_ = context.budget.Used();
 
   const int trailer = in.ReadByte();
   if (trailer >= 0 && trailer != kGifTrailer) Warning(this, 1, gif_text::kInvalidTrailer);
@@ -263,10 +318,6 @@ const TGIFSubImage* TGIFImage::StillFrame() const {
   return force_frame_ >= 0 && force_frame_ < images_.Count() ? &images_[force_frame_] : &images_[0];
 }
 
-TGIFSubImage* TGIFImage::StillFrame() {
-  return const_cast<TGIFSubImage*>(std::as_const(*this).StillFrame());
-}
-
 bool TGIFImage::GetTransparent() const {
   const TGIFSubImage* frame = StillFrame();
   if (!frame) return false;
@@ -283,19 +334,30 @@ void TGIFImage::Draw(platform::Canvas& canvas, const Rect& rect) {
   } reset{drawing_};
   const bool tile = draw_options_ & gif_draw::TileImage;
   const bool transparent = draw_options_ & gif_draw::HonourTransparency;
-  if (images_.Count() == 1 || !(draw_options_ & gif_draw::AnimateFrames)) {
-    StillFrame()->Draw(canvas, rect, tile, transparent);
-    return;
-  }
-  if (!(draw_options_ & gif_draw::AnimateOnThread)) {
+  if (images_.Count() == 1 || !(draw_options_ & gif_draw::AnimateFrames) ||
+      !(draw_options_ & gif_draw::AnimateOnThread)) {
     // Playing on this thread would mean a message loop inside a paint.
-    StillFrame()->Draw(canvas, rect, tile, transparent);
+    if (tile)
+      StillFrame()->Draw(canvas, rect, tile, transparent);
+    else
+      DrawStill(canvas, rect);
     return;
   }
   if (rect.Empty() || width_ <= 0 || height_ <= 0) return;
   if (!screen_ || !(screen_target_ == Target{canvas.Width(), canvas.Height(), rect})) StartAnimation(canvas, rect);
   if (painter_error_) std::rethrow_exception(std::exchange(painter_error_, nullptr));
   DrawAnimation(canvas, rect);
+}
+
+// A repaint of the same place draws the frame rendered for the last one.
+void TGIFImage::DrawStill(platform::Canvas& canvas, const Rect& rect) {
+  const TGIFSubImage& frame = *StillFrame();
+  const Rect place = frame.ScaleRect(rect), clip = canvas.ClientRect();
+  if (!still_ || still_->frame != &frame || !(still_->place == place) || !(still_->clip == clip)) {
+    still_.reset();
+    still_ = StillRaster{&frame, place, clip, frame.Render(place, clip)};
+  }
+  still_->raster.Draw(canvas, draw_options_ & gif_draw::HonourTransparency);
 }
 
 void TGIFImage::StartAnimation(const platform::Canvas& canvas, const Rect& rect) {

@@ -1,8 +1,9 @@
 #pragma once
 // The GIF preview decoder. Loading parses the whole file: header, colour
 // tables, extensions and every frame, each frame's image data LZW-decoded
-// into a buffer of colour indices. A frame becomes a bitmap (its indices with
-// its palette, and a mask of its transparent pixels) only when first drawn.
+// once to check it. A frame keeps its image data as the file holds it and is
+// decoded again whenever it is drawn, straight into the size it is drawn at:
+// memory follows what the preview shows, never the sizes a file declares.
 //
 // Fatal problems raise GIFException (GifErrors.h); lesser ones go to the
 // warning handler, if any, and loading goes on.
@@ -51,16 +52,32 @@ inline constexpr TGIFDrawOptions DitherOnPaletteScreens = 1 << 10;
 inline constexpr TGIFDrawOptions kDefault = 0x068F;
 }  // namespace gif_draw
 
+// A frame stretched into a place on a canvas, only the part of it that
+// lands on the canvas: the frame's indices there with its palette, and one
+// bit a pixel set where the frame is transparent (none when no pixel is).
+struct GifFrameRaster {
+  platform::Rect area;      // on the canvas; empty when nothing lands there
+  platform::Bitmap pixels;  // Indexed8, the area's size
+  std::optional<platform::Bitmap> mask;
+
+  std::size_t Bytes() const;
+  // Puts the pixels at `area` moved by (dx, dy); with `transparent` the
+  // masked ones leave the canvas as it is.
+  void Draw(platform::Canvas& canvas, bool transparent, int dx = 0, int dy = 0) const;
+};
+
 // One frame: the extensions before it, its descriptor and local table, and
-// width x height colour indices, first row first. A frame made of
-// extensions only has no image and is empty.
+// its image data as the file holds it. A frame made of extensions only has
+// no image and is empty.
 class TGIFSubImage {
  public:
   explicit TGIFSubImage(const TGIFImage& image) : image_(image) {}
   TGIFSubImage(const TGIFSubImage&) = delete;
   TGIFSubImage& operator=(const TGIFSubImage&) = delete;
 
-  // Reads the frame's extensions and, when one follows, its image.
+  // Reads the frame's extensions and, when one follows, its image, which is
+  // decoded once to check it (the decoded pixels are charged to the
+  // context's budget, not kept).
   void LoadFromReader(GifReader& in, GifLoadContext& context);
 
   bool Empty() const { return Width() == 0 || Height() == 0; }
@@ -76,31 +93,31 @@ class TGIFSubImage {
   // The first graphic control extension of the frame, if any.
   const TGIFGraphicControlExtension* GraphicControlExtension() const { return graphic_control_; }
   bool Transparent() const { return transparent_; }
-  std::span<const std::uint8_t> Data() const { return data_; }
+  // What the pixels the data does not reach show: the transparent index of
+  // a transparent frame, else 0.
+  std::uint8_t Fill() const;
+  // The code-size byte and data sub-blocks, as far as decoding read them.
+  std::size_t DataBytes() const { return data_.size(); }
 
   // The table the frame is drawn with: its own, else the global one, else
   // the first frame's. Raises "No global or local color table defined" when
   // there is none.
   const TGIFColorMap& ActiveColorMap() const;
 
-  // The frame as an 8-bit bitmap with its palette, made at first use. For a
-  // transparent frame the mask is made with it, once.
-  const platform::Bitmap& GetBitmap();
-  // One bit a pixel, set where the frame is transparent; null when the frame
-  // is not transparent or no pixel has the transparent index. Valid after
-  // GetBitmap.
-  const platform::Bitmap* Mask() const { return mask_ ? &*mask_ : nullptr; }
+  // The frame stretched into `place` (nearest neighbour, as a canvas
+  // stretches), the part inside `clip` only. Decodes the frame; memory and
+  // work beside the decoding follow the part rendered. Touches nothing but
+  // the frame's own data, so the painter's thread may call it.
+  GifFrameRaster Render(const platform::Rect& place, const platform::Rect& clip) const;
 
   // Where the frame lands when the logical screen is drawn into `rect`.
   platform::Rect ScaleRect(const platform::Rect& rect) const;
   // Draws the frame into `rect` as the logical screen would be drawn there,
   // or, with `tile`, unscaled in every screen-sized cell of `rect`. With
   // `transparent` the masked pixels leave the canvas as it is.
-  void Draw(platform::Canvas& canvas, const platform::Rect& rect, bool tile, bool transparent);
+  void Draw(platform::Canvas& canvas, const platform::Rect& rect, bool tile, bool transparent) const;
 
  private:
-  void BuildMask();
-
   const TGIFImage& image_;
   TGIFImageDescriptor descriptor_;
   bool has_image_ = false;
@@ -109,9 +126,6 @@ class TGIFSubImage {
   const TGIFGraphicControlExtension* graphic_control_ = nullptr;
   bool transparent_ = false;
   std::vector<std::uint8_t> data_;
-  std::optional<platform::Bitmap> bitmap_;
-  std::optional<platform::Bitmap> mask_;
-  bool mask_pending_ = true;
 };
 
 // The frames in file order.
@@ -152,7 +166,9 @@ class TGIFImage : public TGraphic {
   // Takes the rest of the stream; on an error the stream is put back where
   // it stood and the image is left empty.
   void LoadFromStream(std::istream& stream) override;
-  void LoadFromBytes(GifBytes bytes);
+  // Past the limits the frames read so far are kept, when there are any: a
+  // large animation plays what fits, at least its first frame.
+  void LoadFromBytes(GifBytes bytes, GifLoadLimits limits = {});
   // Stops the animation; frees every frame, the tables and the caches.
   void Clear();
 
@@ -165,9 +181,13 @@ class TGIFImage : public TGraphic {
   // A painter is playing the frames.
   bool Animating() const;
   // What the animation holds beside the frames: the copy of the screen the
-  // painter plays into and the painter's buffers, all the size the preview
-  // shows the image at. 0 while nothing plays.
+  // painter plays into, the painter's buffers and the frames it keeps
+  // rendered, all the size the preview shows the image at. 0 while nothing
+  // plays.
   std::size_t AnimationBytes() const;
+  // What loading kept, as its budget counts it: the frames' image data as
+  // the file holds it, tables, extensions and the cost of each.
+  std::size_t LoadedBytes() const { return loaded_bytes_; }
   // Where painters hand their paints over and what they keep time by; the
   // user-interface thread's queue and the steady clock unless set.
   void SetAnimationServices(HandOverQueue& queue, AnimationClock& clock);
@@ -193,10 +213,10 @@ class TGIFImage : public TGraphic {
   void Warning(const void* sender, int severity, const std::string& message) const;
 
  private:
-  void Parse(GifBytes bytes);
+  void Parse(GifBytes bytes, GifLoadLimits limits);
   void GrowScreen();
+  void DrawStill(platform::Canvas& canvas, const platform::Rect& rect);
   const TGIFSubImage* StillFrame() const;
-  TGIFSubImage* StillFrame();
   void StartAnimation(const platform::Canvas& canvas, const platform::Rect& rect);
   void DrawAnimation(platform::Canvas& canvas, const platform::Rect& rect) const;
 
@@ -215,6 +235,16 @@ class TGIFImage : public TGraphic {
   std::optional<platform::Rgba> background_color_;
   int force_frame_ = -1;
   bool drawing_ = false;
+  std::size_t loaded_bytes_ = 0;
+
+  // The still frame as last drawn, for the repaints that follow; at most the
+  // canvas's size.
+  struct StillRaster {
+    const TGIFSubImage* frame = nullptr;
+    platform::Rect place, clip;
+    GifFrameRaster raster;
+  };
+  std::optional<StillRaster> still_;
   TGIFWarningEvent on_warning_;
 
   // The animation, all of it the user-interface thread's: the painter thread

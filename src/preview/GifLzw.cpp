@@ -124,8 +124,8 @@ void GifLzwDecoder::ReadTrailingCode() {
   if (codes_.Read(code_size_) == end_) codes_.SkipRest();
 }
 
-void DecodeGifImageData(GifReader& in, const GifLoadContext& context, const void* sender,
-                        std::span<std::uint8_t> pixels, int width, int height, bool interlaced) {
+void DecodeGifImageData(GifReader& in, const GifLoadContext& context, const void* sender, int width, int height,
+                        bool interlaced, std::uint8_t fill, const GifRowSink& sink) {
   int min_code_size = in.ReadByte();
   if (min_code_size < 0) return;
   min_code_size = std::min(min_code_size, 8);
@@ -134,20 +134,24 @@ void DecodeGifImageData(GifReader& in, const GifLoadContext& context, const void
   static constexpr int kPassStart[] = {0, 4, 2, 1};
   static constexpr int kPassStep[] = {8, 8, 4, 2};
   const int passes = interlaced ? 4 : 1;
-  const auto w = static_cast<std::size_t>(width);
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width));
   bool complete = true;
   for (int pass = 0; pass < passes && complete; ++pass) {
     const int step = interlaced ? kPassStep[pass] : 1;
     for (int y = interlaced ? kPassStart[pass] : 0; y < height && complete; y += step) {
-      std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * w;
-      for (std::size_t x = 0; x < w; ++x) {
+      for (std::size_t x = 0; x < row.size(); ++x) {
         const int value = lzw.Next();
         if (value < 0) {
           complete = false;
+          if (x > 0) {
+            std::fill(row.begin() + static_cast<std::ptrdiff_t>(x), row.end(), fill);
+            sink(y, row);
+          }
           break;
         }
         row[x] = static_cast<std::uint8_t>(value);
       }
+      if (complete) sink(y, row);
     }
   }
   if (complete) lzw.ReadTrailingCode();

@@ -8,7 +8,9 @@
 // table, 2^m + 1 ends the data. A code-size above 8 is read as 8.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <vector>
 
 #include "preview/GifExtensions.h"
 
@@ -68,11 +70,16 @@ class GifLzwDecoder {
   int depth_ = 0;
 };
 
-// Decodes the image data at the reader into `pixels` (width x height indices,
-// already holding the fill value), rows in file order or in the four
-// interlace passes. Where the data ends early the fill stays. Afterwards the
-// reader stands behind the data's size-0 sub-block.
-void DecodeGifImageData(GifReader& in, const GifLoadContext& context, const void* sender,
-                        std::span<std::uint8_t> pixels, int width, int height, bool interlaced);
+// Receives the rows of a frame as they are decoded: (row index, width
+// indices). Rows come in file order or in the four interlace passes; a row
+// the data ends inside comes with the fill for the rest, and rows the data
+// never reaches do not come at all.
+using GifRowSink = std::function<void(int y, std::span<const std::uint8_t> row)>;
+
+// Decodes the image data at the reader, one row at a time, so a frame costs
+// one row of memory whatever its size. Afterwards the reader stands behind
+// the data's size-0 sub-block.
+void DecodeGifImageData(GifReader& in, const GifLoadContext& context, const void* sender, int width, int height,
+                        bool interlaced, std::uint8_t fill, const GifRowSink& sink);
 
 }  // namespace plendo::preview

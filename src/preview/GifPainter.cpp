@@ -56,7 +56,9 @@ TGIFPainter::TGIFPainter(TGIFImage& image, Canvas& target, HandOverQueue& queue,
       clock_(clock),
       options_(image.DrawOptions()),
       speed_(image.AnimationSpeed()),
-      background_(BackgroundOf(image)) {
+      background_(BackgroundOf(image)),
+      area_(target.ClientRect()),
+      rasters_(static_cast<std::size_t>(image.Images().Count())) {
   if (image.Images().Count() <= 1) options_ &= ~(gif_draw::AnimateOnThread | gif_draw::AnimateFrames);
   // The buffers follow from the disposals the frames use.
   unsigned used = options_ & gif_draw::ClearOnRestart ? 1u << kBackground : 0u;
@@ -77,7 +79,7 @@ std::size_t TGIFPainter::BufferBytes() const {
   std::size_t bytes = 0;
   for (const auto* buffer : {&snapshot_, &backup_, &frame_buffer_})
     if (*buffer) bytes += (*buffer)->Pixels().Stride() * static_cast<std::size_t>((*buffer)->Height());
-  return bytes;
+  return bytes + raster_bytes_;
 }
 
 TGIFPainter::~TGIFPainter() {
@@ -154,7 +156,7 @@ void TGIFPainter::WaitBefore(int frame) {
     std::this_thread::yield();
     return;
   }
-  image_.Images()[frame].GetBitmap();  // rendered now rather than after the wait
+  Render(frame);  // now rather than after the wait
   const AnimationClock::TimePoint now = clock_.Now();
   std::optional<AnimationClock::TimePoint> deadline;
   bool sleep = true;
@@ -175,17 +177,42 @@ void TGIFPainter::WaitBefore(int frame) {
   }
 }
 
+// ---- either thread, in turn
+
+// Tiles are drawn cell by cell by the frame itself and never rendered ahead.
+void TGIFPainter::Render(int index) {
+  auto& raster = rasters_[static_cast<std::size_t>(index)];
+  if (raster || (options_ & gif_draw::TileImage)) return;
+  const TGIFSubImage& frame = image_.Images()[index];
+  raster = frame.Render(frame.ScaleRect(area_), area_);
+  raster_bytes_ += raster->Bytes();
+}
+
 // ---- serving thread
 
 void TGIFPainter::Paint(int index, int disposal) {
   if (stop_) return;
-  TGIFSubImage& frame = image_.Images()[index];
+  Render(index);
   if (backup_)
-    PaintFrame(frame, disposal);
+    PaintFrame(index, disposal);
   else
-    frame.Draw(target_, target_.ClientRect(), options_ & gif_draw::TileImage, options_ & gif_draw::HonourTransparency);
+    DrawFrame(index, target_);
+  // The first frames are kept; the rest are rendered again at every pass.
+  auto& raster = rasters_[static_cast<std::size_t>(index)];
+  if (raster && raster_bytes_ > kGifKeptFrameBytes) {
+    raster_bytes_ -= raster->Bytes();
+    raster.reset();
+  }
   started_ = true;
   if (on_paint_) on_paint_();
+}
+
+void TGIFPainter::DrawFrame(int index, Canvas& surface) {
+  const bool transparent = options_ & gif_draw::HonourTransparency;
+  if (const auto& raster = rasters_[static_cast<std::size_t>(index)])
+    raster->Draw(surface, transparent);
+  else
+    image_.Images()[index].Draw(surface, surface.ClientRect(), true, transparent);
 }
 
 // Where a frame is drawn depends on its disposal d and the previous frame's
@@ -193,28 +220,27 @@ void TGIFPainter::Paint(int index, int disposal) {
 // afterwards), straight onto the target when the backup already holds the
 // picture to return to (d 3 after 0 or 1), else over a copy of the backup in
 // the frame buffer (d 3 after 2 or 3).
-void TGIFPainter::PaintFrame(TGIFSubImage& frame, int disposal) {
+void TGIFPainter::PaintFrame(int index, int disposal) {
   const int d = Known(disposal), p = Known(previous_disposal_);
   previous_disposal_ = disposal;
-  const Rect whole = target_.ClientRect();
-  const bool tile = options_ & gif_draw::TileImage, transparent = options_ & gif_draw::HonourTransparency;
-  if ((options_ & gif_draw::ClearOnRestart) && &frame == &image_.Images()[0]) RestoreBackground(frame);
+  const TGIFSubImage& frame = image_.Images()[index];
+  if ((options_ & gif_draw::ClearOnRestart) && index == 0) RestoreBackground(frame);
   if (d != kPrevious) {
-    frame.Draw(*backup_, whole, tile, transparent);
+    DrawFrame(index, *backup_);
     CopyAll(target_, *backup_);
     if (d == kBackground) RestoreBackground(frame);
   } else if (p == kNone || p == kKeep) {
-    frame.Draw(target_, whole, tile, transparent);
+    DrawFrame(index, target_);
   } else {
     CopyAll(*frame_buffer_, *backup_);
-    frame.Draw(*frame_buffer_, whole, tile, transparent);
+    DrawFrame(index, *frame_buffer_);
     CopyAll(target_, *frame_buffer_);
   }
 }
 
 // The frame's area of the backup back to the background: the snapshot taken
 // at the start where transparency shows it, else the background colour.
-void TGIFPainter::RestoreBackground(TGIFSubImage& frame) {
+void TGIFPainter::RestoreBackground(const TGIFSubImage& frame) {
   auto restore = [&](const Rect& area) {
     if (snapshot_)
       CopyArea(*backup_, *snapshot_, area);
@@ -240,6 +266,8 @@ void TGIFPainter::Terminated() {
   snapshot_.reset();
   backup_.reset();
   frame_buffer_.reset();
+  rasters_.clear();
+  raster_bytes_ = 0;
   if (!stop_ && on_end_) on_end_();
 }
 

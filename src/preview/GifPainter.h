@@ -1,8 +1,8 @@
 #pragma once
 // Plays an animated GIF. One painter thread per animation only keeps time:
 // it walks the frames with their delays and loop count, renders the next
-// frame's bitmap while it waits, and hands every paint to the serving
-// (user-interface) thread through a HandOverQueue. Everything it paints into
+// frame at the target's size before it waits, and hands every paint to the
+// serving (user-interface) thread through a HandOverQueue. Everything it paints into
 // (the target and its own buffers) belongs to that thread, which alone
 // creates, paints, stops and destroys the painter.
 #include <atomic>
@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/Canvas.h"
 #include "preview/GifImage.h"
@@ -22,6 +23,10 @@ namespace plendo::preview {
 inline constexpr int kGifDelayUnitMs = 12;
 inline constexpr int kGifDefaultDelay = 10;
 inline constexpr int kGifMinimumDelay = 3;
+
+// Frames rendered at the target's size are kept for the next pass while they
+// take no more than this together; the others are rendered at every pass.
+inline constexpr std::size_t kGifKeptFrameBytes = std::size_t{64} << 20;
 
 class TGIFPainter {
  public:
@@ -47,7 +52,8 @@ class TGIFPainter {
   bool Started() const { return started_; }
   bool Ended() const { return ended_; }
   // The bytes of the buffers it paints through (background snapshot, backup
-  // and frame buffer), each the size of the target.
+  // and frame buffer, each the size of the target) and of the frames it
+  // holds rendered.
   std::size_t BufferBytes() const;
   // What ended the painter, when not a stop or the last pass.
   std::exception_ptr Error() const { return error_; }
@@ -60,9 +66,11 @@ class TGIFPainter {
  private:
   void Execute();
   void WaitBefore(int frame);
+  void Render(int frame);
   void Paint(int frame, int disposal);
-  void PaintFrame(TGIFSubImage& frame, int disposal);
-  void RestoreBackground(TGIFSubImage& frame);
+  void DrawFrame(int frame, platform::Canvas& surface);
+  void PaintFrame(int frame, int disposal);
+  void RestoreBackground(const TGIFSubImage& frame);
   void Terminated();
 
   TGIFImage& image_;
@@ -72,6 +80,13 @@ class TGIFPainter {
   TGIFDrawOptions options_;
   int speed_;
   platform::Rgba background_;
+  const platform::Rect area_;  // the target's, read by both threads
+
+  // Each frame rendered onto the target: by the painter thread before the
+  // frame's wait, or at its paint; the hand-over orders the two. Kept while
+  // under kGifKeptFrameBytes, else dropped once painted.
+  std::vector<std::optional<GifFrameRaster>> rasters_;
+  std::atomic<std::size_t> raster_bytes_{0};
 
   // Serving thread only.
   std::optional<platform::Canvas> snapshot_, backup_, frame_buffer_;

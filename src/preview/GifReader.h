@@ -40,6 +40,8 @@ class GifReader {
     const std::size_t got = n < Left() ? n : Left();
     return Read(got);
   }
+  // What was read since `start`.
+  GifBytes Since(std::size_t start) const { return bytes_.subspan(start, pos_ - start); }
   // `n` bytes ahead, not read.
   GifBytes PeekBytes(std::size_t n) const { return n <= Left() ? bytes_.subspan(pos_, n) : GifBytes(); }
 

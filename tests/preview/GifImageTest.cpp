@@ -95,9 +95,24 @@ INSTANTIATE_TEST_SUITE_P(
         FatalCase{"LoopCountBlockOfTwo", [] { return Join({Screen(2, 2), LoopExtension({2, 1, 0}), Square()}); },
                   "Invalid GIF data"},
         FatalCase{"BufferSizeBlockOfFour", [] { return Join({Screen(2, 2), LoopExtension({4, 2, 0, 0, 0}), Square()}); },
-                  "Invalid GIF data"},
-        FatalCase{"FrameOverThePixelLimit", [] { return Join({Screen(1, 1), NoData(8193, 8192)}); }, kTooLarge}),
+                  "Invalid GIF data"}),
     CaseName<FatalCase>);
+
+// The decoding one load may do is bounded: past it the frames read so far
+// are kept, and a first frame past it is refused.
+TEST(GifFatal, DecodingPastTheLoadsLimit) {
+  const Bytes frame = test::Image(100, 100, std::vector<std::uint8_t>(10000, 1));
+  TGIFImage gif;
+  gif.LoadFromBytes(Join({Screen(100, 100), frame, frame, frame, test::kTrailer}), {.decoded_pixels = 25000});
+  EXPECT_EQ(gif.Images().Count(), 2);
+  try {
+    gif.LoadFromBytes(Join({Screen(100, 100), frame}), {.decoded_pixels = 9999});
+    FAIL() << "loaded";
+  } catch (const GIFException& e) {
+    EXPECT_STREQ(e.what(), kTooLarge);
+  }
+  EXPECT_TRUE(gif.GetEmpty());
+}
 
 TEST(GifFatal, ExtensionsCheckTheirOwnStart) {
   GifLoadContext context;
@@ -132,9 +147,14 @@ TEST_P(GifTolerated, LoadsWithItsWarnings) {
   GetParam().check(gif);
 }
 
+// The frame's indices, rendered at its own size.
 std::vector<std::uint8_t> Indices(const TGIFImage& gif, int frame) {
-  const auto data = gif.Images()[frame].Data();
-  return {data.begin(), data.end()};
+  const TGIFSubImage& image = gif.Images()[frame];
+  const platform::Rect own{0, 0, image.Width(), image.Height()};
+  const platform::Bitmap pixels = image.Render(own, own).pixels;
+  std::vector<std::uint8_t> indices;
+  for (int y = 0; y < pixels.Height(); ++y) indices.insert(indices.end(), pixels.Row(y), pixels.Row(y) + pixels.Width());
+  return indices;
 }
 auto IndicesAre(std::vector<std::uint8_t> expected) {
   return [expected](const TGIFImage& gif) {
@@ -174,22 +194,17 @@ INSTANTIATE_TEST_SUITE_P(
                       [] { return Join({Screen(2, 2), Square(), {0x21, 0xFE, 1, 'x', 0}, test::kTrailer}); }, {},
                       [](const TGIFImage& gif) { EXPECT_TRUE(gif.Images().Count() == 2 && gif.Images()[1].Empty()); }},
         // Far more pixels than the data could ever fill: decoding stops where
-        // the data ends and the rest keeps the fill.
-        ToleratedCase{"LargeFrameOfLittleDataKeepsItsFill",
-                      [] { return Join({Screen(1, 1), ClearsOnly(8192, 8192, 100), test::kTrailer}); }, {kUnderrun},
+        // the data ends, the rest keeps the fill, and the frame costs its
+        // data, not its size.
+        ToleratedCase{"HugeFrameOfLittleDataKeepsItsFill",
+                      [] { return Join({Screen(1, 1), ClearsOnly(65535, 65535, 100), test::kTrailer}); }, {kUnderrun},
                       [](const TGIFImage& gif) {
-                        const auto data = gif.Images()[0].Data();
-                        EXPECT_EQ(std::count(data.begin(), data.end(), 0), 8192 * 8192);
+                        EXPECT_LT(gif.LoadedBytes(), 4096u);
+                        const platform::Rect place{0, 0, 64, 64};
+                        const platform::Bitmap pixels = gif.Images()[0].Render(place, place).pixels;
+                        for (int y = 0; y < 64; ++y)
+                          EXPECT_EQ(std::count(pixels.Row(y), pixels.Row(y) + 64, 0), 64);
                       }},
-        // Each frame is allowed, all five together are not: the frames
-        // that fit the budget are kept.
-        ToleratedCase{"FramesPastTheBudgetAreLeftOut",
-                      [] {
-                        const Bytes frame = ClearsOnly(8192, 8192, 100);
-                        return Join({Screen(1, 1), frame, frame, frame, frame, frame});
-                      },
-                      {kUnderrun, kUnderrun, kUnderrun},
-                      [](const TGIFImage& gif) { EXPECT_EQ(gif.Images().Count(), 3); }},
         ToleratedCase{"FrameWithoutCodeSizeKeepsItsFill",
                       [] { return Join({Screen(2, 2), test::GraphicControl(3), test::ImageBlock(2, 2, {})}); }, {},
                       IndicesAre({3, 3, 3, 3})},
@@ -336,11 +351,56 @@ TEST(GifDraw, ThePanelPlacesTheFrameOnItsScreen) {
   EXPECT_EQ(canvas.PixelAt(172, 125), kMonitorBackground);
 }
 
+// A frame is decoded straight into the size it is drawn at: that gives the
+// pixels a stretch of the whole frame gives, for every size up and down,
+// cut by the canvas, rows interlaced and transparent pixels left alone.
+TEST(GifDraw, RenderingAtASizeIsStretchingTheWholeFrame) {
+  std::vector<std::uint8_t> indices(7 * 5);
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i * 5 % 4);
+  Bytes image = test::Image(7, 5, indices);
+  image[9] |= kGifInterlacedFlag;
+  TGIFImage gif;
+  gif.LoadFromBytes(Join({Screen(7, 5), test::GraphicControl(3), image}));
+  const TGIFSubImage& frame = gif.Images()[0];
+  const platform::Rect own{0, 0, 7, 5};
+  const GifFrameRaster whole = frame.Render(own, own);
+  ASSERT_TRUE(whole.mask);
+  for (int w = 1; w <= 16; ++w)
+    for (int h = 1; h <= 12; ++h) {
+      const platform::Rect place{-2, 1, w - 2, h + 1};
+      platform::Canvas expected(12, 9), got(12, 9);
+      expected.Fill(expected.ClientRect(), kGrey);
+      got.Fill(got.ClientRect(), kGrey);
+      expected.StretchDrawMasked(place, whole.pixels, *whole.mask);
+      frame.Render(place, got.ClientRect()).Draw(got, true);
+      for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) ASSERT_EQ(got.PixelAt(x, y), expected.PixelAt(x, y)) << w << "x" << h;
+    }
+}
+
+// A 2 x 2 frame at 9000, 9000 grows a 10 x 10 screen to 9002 x 9002; drawn
+// at that size, moved so the frame falls on a 10 x 10 canvas, it lands at 5, 5.
+TEST(GifDraw, AFrameFarOutsideItsScreenLandsWhereTheScreenPutsIt) {
+  TGIFImage gif;
+  gif.LoadFromBytes(Join({Screen(10, 10), test::Image(2, 2, {0, 1, 2, 3}, {.left = 9000, .top = 9000})}));
+  ASSERT_EQ(gif.GetWidth(), 9002);
+  platform::Canvas canvas(10, 10);
+  canvas.Fill(canvas.ClientRect(), kGrey);
+  gif.Draw(canvas, {-8995, -8995, 7, 7});
+  EXPECT_EQ(canvas.PixelAt(4, 4), kGrey);
+  EXPECT_EQ(canvas.PixelAt(5, 5), kRed);
+  EXPECT_EQ(canvas.PixelAt(6, 5), kGreen);
+  EXPECT_EQ(canvas.PixelAt(5, 6), kBlue);
+  EXPECT_EQ(canvas.PixelAt(6, 6), kWhite);
+  EXPECT_EQ(canvas.PixelAt(7, 7), kGrey);
+}
+
 TEST(GifDraw, FramesWithoutATableUseTheFirstFramesTable) {
   TGIFImage gif;
   const Bytes no_global = test::GifHeader(1, 1, {});
   gif.LoadFromBytes(Join({no_global, test::Image(1, 1, {1}, {.local = {kRed, kBlue}}), test::Image(1, 1, {0})}));
-  EXPECT_EQ(gif.Images()[1].GetBitmap().PixelAt(0, 0), kRed);
+  const platform::Rect pixel{0, 0, 1, 1};
+  EXPECT_EQ(gif.Images()[1].Render(pixel, pixel).pixels.PixelAt(0, 0), kRed);
 
   gif.LoadFromBytes(Join({no_global, test::Image(1, 1, {0})}));
   platform::Canvas canvas(1, 1);

@@ -141,9 +141,32 @@ TEST_F(GifPainterTest, TheAnimationKeepsToThePreviewsSize) {
     Canvas canvas(120, 90);
     gif->Draw(canvas, canvas.ClientRect());
     EXPECT_TRUE(gif->Animating());
-    EXPECT_LE(gif->AnimationBytes(), std::size_t{4} * 120 * 90 * 4);  // the screen copy and three buffers
+    EXPECT_LE(gif->AnimationBytes(), std::size_t{5} * 120 * 90 * 4);  // the screen copy, three buffers, two frames
     gif->PaintStop();
   }
+}
+
+// 70 frames of 2000 x 2000 whose data colours their top 20 rows, each frame
+// another colour: every frame keeps its data, never 4 MB of indices, so all
+// of them load and play, and what plays is the preview's size.
+TEST_F(GifPainterTest, ALargeAnimationPlaysWhole) {
+  Bytes file = Join({test::GifHeader(2000, 2000, kColours), LoopExtension(0)});
+  for (int i = 0; i < 70; ++i) {
+    const Bytes data = test::ImageData(test::RunCodes(2000 * 20, i % 4, 2), 2);
+    file = Join({file, test::GraphicControl(-1, 1, 10), test::ImageBlock(2000, 2000, data)});
+  }
+  file = Join({file, test::kTrailer});
+  const auto gif = Load(file);
+  ASSERT_EQ(gif->Images().Count(), 70);
+  EXPECT_LT(gif->LoadedBytes(), file.size() + 70 * 1024);
+  Canvas canvas(120, 120);
+  for (int i = 0; i < 70; ++i) {
+    if (i > 0) Step();
+    gif->Draw(canvas, canvas.ClientRect());
+    EXPECT_EQ(canvas.PixelAt(60, 0), kColours[static_cast<std::size_t>(i % 4)]) << i;
+  }
+  EXPECT_LT(gif->AnimationBytes(), std::size_t{2000} * 2000);  // all of it less than one frame's indices
+  gif->PaintStop();
 }
 
 TEST_F(GifPainterTest, HalfOfALatePaintComesOffTheNextWait) {
