@@ -52,6 +52,8 @@ const Photo kPhotos[] = {
     {"heic_mirror.heic", "heic_mirror.ref.png", 45, false},
     {"heic_transpose.heic", "heic_transpose.ref.png", 45, false},
     {"heic_rotate90.heic", "heic_rotate90.ref.png", 45, false},
+    {"heic_thumbnail.heic", "heic_thumbnail.ref.png", 45, false},        // the picture, not its thumbnail
+    {"heic_thumbnail_first.heic", "heic_thumbnail_first.ref.png", 45, false},  // stored after its thumbnail
     {"avif_colour.avif", "avif_colour.ref.png", 40, false},
     {"avif_grey.avif", "avif_grey.ref.png", 40, false},
     {"avif_alpha.avif", "avif_alpha.ref.png", 40, true},

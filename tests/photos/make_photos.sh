@@ -42,6 +42,13 @@ for o in 2:mirror 5:transpose 6:rotate90; do
   "$WORK/oriented_heif" "$WORK/marker.ppm" "heic_${o#*:}.heic" "${o%%:*}"
   heif-convert "heic_${o#*:}.heic" "heic_${o#*:}.ref.png" >/dev/null
 done
+# A picture with a thumbnail of its own (a 'thmb' item), and one whose
+# thumbnail is stored ahead of it: the picture is what converts.
+heif source_colour.png heic_thumbnail.heic -q 80 -t 16
+cc -O2 -o "$WORK/thumbnail_first_heif" thumbnail_first_heif.c $(pkg-config --cflags --libs libheif)
+convert -size 10x6 xc:'#30c040' -depth 8 "$WORK/thumb.ppm"
+"$WORK/thumbnail_first_heif" "$WORK/marker.ppm" "$WORK/thumb.ppm" heic_thumbnail_first.heic
+heif-convert heic_thumbnail_first.heic heic_thumbnail_first.ref.png >/dev/null
 # A phone's photo: turned by the container, EXIF saying the same, an artist
 # and a JPEG thumbnail of its own.
 convert source_marker.png -resize 20x12 -quality 80 "$WORK/thumb.jpg"
