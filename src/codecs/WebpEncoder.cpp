@@ -36,9 +36,15 @@ std::vector<std::uint8_t> EncodeImage(const platform::Bitmap& bitmap, const Phot
   picture.width = bitmap.Width();
   picture.height = bitmap.Height();
   const bool alpha = HasTransparency(bitmap);
-  const std::vector<std::uint8_t> pixels = PackedRgb(bitmap, alpha);
-  const int ok = alpha ? WebPPictureImportRGBA(&picture, pixels.data(), bitmap.Width() * 4)
-                       : WebPPictureImportRGB(&picture, pixels.data(), bitmap.Width() * 3);
+  int ok = 0;
+  if (!alpha && bitmap.Format() == platform::PixelFormat::Bgr24) {
+    // The rows as they are: libwebp reads BGR with any stride.
+    ok = WebPPictureImportBGR(&picture, bitmap.Row(0), static_cast<int>(bitmap.Stride()));
+  } else {
+    const std::vector<std::uint8_t> pixels = PackedRgb(bitmap, alpha);
+    ok = alpha ? WebPPictureImportRGBA(&picture, pixels.data(), bitmap.Width() * 4)
+               : WebPPictureImportRGB(&picture, pixels.data(), bitmap.Width() * 3);
+  }
   if (!ok) throw EncodeError(kEncodeFailed);
 
   WebPMemoryWriter writer;
