@@ -3,7 +3,8 @@
 # (help2man writes the manual pages; desktop-file-utils and appstream check the
 # desktop entry and metainfo; dpkg-dev and file let CPack find the .deb's
 # library dependencies, lintian checks the package; qt6-translations-l10n
-# holds Qt's own Japanese texts for the panel's dialogs; dwebp, avifdec and
+# holds Qt's own Japanese texts for the panel's dialogs; qt6-tools-dev and
+# qt6-l10n-tools bring lupdate and lrelease for the translations; dwebp, avifdec and
 # djxl decode the outputs in the tests as their formats' own tools); with
 # --bench also the peers and tools bench/compare.sh measures against; with
 # --fuzz also clang, for the libFuzzer build of fuzz/; with --tsan also
@@ -21,7 +22,7 @@ PACKAGES=(
   fonts-ipafont-gothic
   libimage-exiftool-perl
   xvfb xauth imagemagick
-  qt6-translations-l10n
+  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools
   help2man desktop-file-utils appstream dpkg-dev file lintian
 )
 

@@ -7,6 +7,12 @@ namespace {
 
 bool Set(const char* value) { return value && *value; }
 
+std::optional<platform::Language> LanguageNamed(std::string_view name) {
+  if (name == "ja") return platform::Language::Japanese;
+  if (name == "en") return platform::Language::English;
+  return std::nullopt;
+}
+
 }  // namespace
 
 PanelCommandLine ParsePanelCommandLine(int argc, const char* const* argv, const std::filesystem::path& cwd) {
@@ -21,6 +27,11 @@ PanelCommandLine ParsePanelCommandLine(int argc, const char* const* argv, const 
       line.help = true;
     } else if (!optionsOver && arg == "--version") {
       line.version = true;
+    } else if (!optionsOver && (arg == "--lang" || arg.starts_with("--lang="))) {
+      const bool joined = arg != "--lang";
+      const std::string_view name = joined ? arg.substr(7) : (i + 1 < argc && argv[i + 1] ? argv[++i] : "");
+      line.language = LanguageNamed(name);
+      if (!line.language) line.error = "--lang takes en or ja, not '" + std::string(name) + "'";
     } else {
       const std::filesystem::path given(argv[i]);
       line.files.push_back(given.is_absolute() ? given : cwd / given);
@@ -30,7 +41,7 @@ PanelCommandLine ParsePanelCommandLine(int argc, const char* const* argv, const 
 }
 
 std::string PanelHelpText() {
-  return R"(Usage: plendo [--] [FILE]...
+  return R"(Usage: plendo [--lang en|ja] [--] [FILE]...
 
 Opens the Plendo panel: choose an output folder and a size, then drop image
 files on it, and each becomes a JPEG of that size. Files named here are
@@ -40,11 +51,14 @@ and this start ends at once.
 Options:
   --help       show this help and exit
   --version    show the version and exit
+  --lang en|ja speak English or Japanese this time, whatever the settings say
   --           end of options: every later argument is a file
 
 Every other argument is a file, even one that begins with '-'. The settings
-are kept in $XDG_CONFIG_HOME/plendo/plendo.ENV. For conversions from a shell,
-see plendo-batch.
+are kept in $XDG_CONFIG_HOME/plendo/plendo.ENV. The panel speaks Japanese
+unless the Language choice on the first tab of its settings panel asks for
+English or the desktop's language. For conversions from a shell, see
+plendo-batch.
 )";
 }
 

@@ -3,18 +3,24 @@
 // command line names, and which display platform it asks Qt for.
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Language.h"
+
 namespace plendo::app {
 
-// The panel's command line: --help and --version, and files. "--" ends the
+// The panel's command line: --help, --version, --lang en|ja (the language
+// of this run, whatever the settings say), and files. "--" ends the
 // options; every other argument is a file, whatever it begins with, made
 // absolute against `cwd` so that another process can find it. The bytes of
 // a name are kept as given; empty arguments are dropped.
 struct PanelCommandLine {
   bool help = false;
   bool version = false;
+  std::optional<platform::Language> language;
+  std::string error;  // why the line cannot be run; empty when it can
   std::vector<std::filesystem::path> files;
 };
 PanelCommandLine ParsePanelCommandLine(int argc, const char* const* argv, const std::filesystem::path& cwd);

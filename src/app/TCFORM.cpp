@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "app/PanelColours.h"
+#include "app/PanelTexts.h"
 #include "app/RadioGroup.h"
 #include "BuildInfo.h"
 #include "app/TMFORM.h"
@@ -47,10 +48,10 @@ std::filesystem::path PlacementReadPath(const settings::SettingsLocation& locati
 SettingsPanelDialogs DefaultSettingsPanelDialogs() {
   SettingsPanelDialogs d;
   d.askYesNo = [](QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
+    QMessageBox box(QMessageBox::Question, TCFORM::tr("確認"), text, QMessageBox::NoButton,
                     owner);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(TCFORM::tr("はい(&Y)"), QMessageBox::YesRole);
+    box.addButton(TCFORM::tr("いいえ(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.exec();
     return box.clickedButton() == yes;
@@ -103,7 +104,7 @@ void TCFORM::FormCreate() {
   if (s.XQTMode == 0) XQTALL->setChecked(true);
   if (s.XQTMode == 1) XQTEXT->setChecked(true);
 
-  for (const std::string& item : main_.SizeItems()) SizeList->addItem(Q(item));
+  for (const std::string& item : main_.SizeItems()) SizeList->addItem(ShownSizeItem(item));
   SizeList->setCurrentIndex(main_.SizeIndex());
 
   EXTGroup->SetItemIndex(s.XQTExt);
@@ -119,6 +120,10 @@ void TCFORM::FormCreate() {
   EffectOFF->setChecked(s.AutoEffOFF);
   NoEnlarge->setChecked(s.NoEnlarge);
   FolderDrop->setChecked(s.FolderDrop);
+  // A value the panel does not know reads as Japanese, as the panel speaks it.
+  LanguageBox->setCurrentIndex(s.Language >= settings::kLanguageJapanese && s.Language <= settings::kLanguageDesktop
+                                   ? s.Language
+                                   : settings::kLanguageJapanese);
   cbXQTDisp->setChecked(s.XQTDisp);
   cbStayTop->setChecked(main_.StaysOnTop());
   AlphaType->SetItemIndex(s.AlphaBlendType);
@@ -133,7 +138,7 @@ void TCFORM::FormCreate() {
   SaveLocate->setChecked(s.SaveLocate);
 
   SetEditTextColour(NumEdit, kHintGray);
-  NumEdit->setText(U(kNumEditHint));
+  NumEdit->setText(tr(kNumEditHint));
 
   // Decided once: choosing a correction afterwards does not enable it.
   AddGSMark->setEnabled(GammaGroup->ItemIndex() > 0 || SharpGroup->ItemIndex() > 0);
@@ -162,7 +167,7 @@ void TCFORM::XQTEXTClick() {
 
 std::vector<std::string> TCFORM::SizeListItems() const {
   std::vector<std::string> items;
-  for (int i = 0; i < SizeList->count(); ++i) items.push_back(SizeList->itemText(i).toStdString());
+  for (int i = 0; i < SizeList->count(); ++i) items.push_back(StoredSizeItem(SizeList->itemText(i)));
   return items;
 }
 
@@ -182,30 +187,28 @@ void TCFORM::btINSClick() {
   // goes after "原寸", which must stay the first item.
   const int after = std::max(SizeList->currentIndex(), 0);
   const QString text = NumEdit->text();
-  if (!AskYesNo(QStringLiteral("変換サイズ一覧の「") + SizeList->itemText(after) +
-                QStringLiteral("」の次の行に、新しく「") + text +
-                QStringLiteral("」というサイズ数値を挿入してもよろしいですか？")))
+  if (!AskYesNo(tr("変換サイズ一覧の「%1」の次の行に、新しく「%2」というサイズ数値を挿入してもよろしいですか？")
+                    .arg(SizeList->itemText(after), text)))
     return;
   NumEdit->clear();
   SizeList->insertItem(after + 1, text);
   SizeList->setCurrentIndex(after + 1);
-  ShowNotice(QStringLiteral("新しい変換サイズ「") + text +
-             QStringLiteral("」を一覧に追加しました。念のため、もう一度、変換サイズ一覧を開いてご確認ください。"));
+  ShowNotice(tr("新しい変換サイズ「%1」を一覧に追加しました。念のため、もう一度、変換サイズ一覧を開いてご確認ください。")
+                 .arg(text));
 }
 
 void TCFORM::btDELClick() {
   const QString text = NumEdit->text();
   const int first = IndexOfIgnoringCase(SizeListItems(), text.toStdString());
   if (first < 0) return;
-  if (!AskYesNo(QStringLiteral("変換サイズ一覧から「") + text +
-                QStringLiteral("」というサイズを削除してもよろしいですか？")))
+  if (!AskYesNo(tr("変換サイズ一覧から「%1」というサイズを削除してもよろしいですか？").arg(text)))
     return;
   NumEdit->clear();
   for (int i = SizeList->count() - 1; i >= first; --i) {
     if (SizeList->itemText(i) == text) SizeList->removeItem(i);
   }
-  ShowNotice(QStringLiteral("変換サイズ「") + text +
-             QStringLiteral("」を一覧から削除しました。念のため、もう一度、変換サイズ一覧を開いてご確認ください。"));
+  ShowNotice(tr("変換サイズ「%1」を一覧から削除しました。念のため、もう一度、変換サイズ一覧を開いてご確認ください。")
+                 .arg(text));
   SizeList->setCurrentIndex(first - 1);
 }
 
@@ -230,8 +233,7 @@ void TCFORM::AlphaTypeClick() {
 }
 
 void TCFORM::AlphaUpDownChange() {
-  AlphaLabel->setText(QStringLiteral(" 透明度 ： ") + QString::number(AlphaUpDown->value()) +
-                      QStringLiteral(" "));
+  AlphaLabel->setText(tr(" 透明度 ： %1 ").arg(AlphaUpDown->value()));
   main_.Settings().AlphaBlendValue = AlphaUpDown->value();
   RedispMFORM();
 }
@@ -275,6 +277,7 @@ void TCFORM::btOKClick() {
   s.AutoEffOFF = EffectOFF->isChecked();
   s.NoEnlarge = NoEnlarge->isChecked();
   s.FolderDrop = FolderDrop->isChecked();
+  s.Language = LanguageBox->currentIndex();
   s.XQTDisp = cbXQTDisp->isChecked();
   s.SaveLocate = SaveLocate->isChecked();
   s.AlphaBlendType = chosen(AlphaType, SavedAlphaBlendType);

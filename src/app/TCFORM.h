@@ -5,6 +5,7 @@
 // copies them back. Only the transparency choice acts at once (a live preview
 // on the main panel), and "中止" takes it back. Its own position and tab go
 // to the settings file entry by entry when it closes, however it closes.
+#include <QCoreApplication>
 #include <QDialog>
 #include <QRect>
 #include <QString>
@@ -36,11 +37,13 @@ namespace plendo::app {
 class RadioGroup;
 class TMFORM;
 
-inline constexpr char kSettingsCaption[] = " Plendo 設定パネル";
+inline constexpr char kSettingsCaption[] = QT_TRANSLATE_NOOP("plendo::app::TCFORM", " Plendo 設定パネル");
 inline constexpr char kVersionText[] = "Version 1.26";
-inline constexpr char kNumEditHint[] = "ここに数値入力";
+inline constexpr char kNumEditHint[] = QT_TRANSLATE_NOOP("plendo::app::TCFORM", "ここに数値入力");
 inline constexpr char kSocialHandle[] = "@plendo_app";
 inline constexpr char kLicenseText[] = "License: GNU GPL version 3 or later";
+// The label of the language choice, in both languages so that anyone finds it.
+inline constexpr char kLanguageLabel[] = "表示言語 / Language";
 
 // The maker's two web pages. A page without an address leaves its label as
 // plain text: no underline, no hand cursor, nothing opened.
@@ -96,6 +99,8 @@ class TCFORM : public QDialog {
   QCheckBox* NoEnlarge = nullptr;
   QCheckBox* FolderDrop = nullptr;
   RadioGroup* EXTGroup = nullptr;
+  QLabel* LanguageLabel = nullptr;    // "表示言語 / Language", the same in both languages
+  QComboBox* LanguageBox = nullptr;   // the Language setting: 日本語, English, the desktop's
   // 1 画質補正
   RadioGroup* GammaGroup = nullptr;
   RadioGroup* SharpGroup = nullptr;

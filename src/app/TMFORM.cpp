@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/PanelColours.h"
+#include "app/PanelTexts.h"
 #include "app/PathShortening.h"
 #include "app/PreviewWidget.h"
 #include "app/SizeBoxRules.h"
@@ -30,11 +31,9 @@ namespace plendo::app {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 // The monitor label breaks lines at "\n"; the texts carry "\r\n".
-QString LabelText(const std::string& text) {
-  QString q = Q(text);
+QString LabelText(QString q) {
   q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return q;
 }
@@ -129,7 +128,9 @@ settings::MainPanelSettings TMFORM::PanelSettings() const {
 void TMFORM::ShowMonitorMessage(engine::Colour colour, const std::string& text) {
   ClearPreview();
   SetTextColour(Mess, QColor(colour.r, colour.g, colour.b));
-  Mess->setText(LabelText(text));
+  // The panel's own texts, or else the engine's.
+  const QString own = tr(text.c_str());
+  Mess->setText(LabelText(own != Q(text) ? own : EngineText(text)));
   Mess->repaint();
   if (colour == engine::kRed) platform::Beep();
 }
@@ -139,9 +140,9 @@ void TMFORM::ClearMonitorMessage() {
   Mess->repaint();
 }
 
-bool TMFORM::IsActualSize() const { return S(GDot->currentText()) == settings::kActualSizeItem; }
+bool TMFORM::IsActualSize() const { return StoredSizeItem(GDot->currentText()) == settings::kActualSizeItem; }
 
-std::string TMFORM::SizeText() const { return S(GDot->currentText()); }
+std::string TMFORM::SizeText() const { return StoredSizeItem(GDot->currentText()); }
 
 engine::SizeSide TMFORM::Side() const {
   if (RG3->isChecked()) return engine::SizeSide::Height;
@@ -163,7 +164,7 @@ void TMFORM::LightOff(engine::Lamp lamp) { LampOf(lamp)->LightOff(); }
 void TMFORM::SetLampStatus(engine::Lamp lamp, bool on) { LampOf(lamp)->SetStatus(on); }
 
 void TMFORM::SetSizeCaption(const std::string& text) {
-  SSize->setText(Q(text));
+  SSize->setText(EngineText(text));
   SSize->repaint();
 }
 
@@ -181,7 +182,7 @@ void TMFORM::ClearPreview() {
 }
 
 void TMFORM::SetTermCaption(const std::string& caption, bool focus) {
-  btTERM->setText(Q(caption));
+  btTERM->setText(EngineText(caption));
   btTERM->repaint();
   if (focus) btTERM->setFocus();
 }
@@ -219,7 +220,7 @@ bool TMFORM::CheckWOPathSetOK() {
     ShowMonitorMessage(engine::kGray, kMsgReady);
     return true;
   }
-  btWOUT->setText(QString::fromUtf8(kCaptionChooseFolder));
+  btWOUT->setText(tr(kCaptionChooseFolder));
   ShowMonitorMessage(engine::kRed, kMsgNoFolder);
   return false;
 }
@@ -242,13 +243,13 @@ bool TMFORM::CheckGDotSizeSetOK() {
 
 void TMFORM::SetAndDisplayWOUTPathCaption() {
   if (settings_.OutOrigDir) {
-    btWOUT->setText(QString::fromUtf8(kCaptionSameFolder));
+    btWOUT->setText(tr(kCaptionSameFolder));
     return;
   }
   // Measured in the panel's own font, not the button's.
   const QFontMetrics metrics(font());
   const auto width = [&metrics](const std::string& s) { return metrics.horizontalAdvance(Q(s)); };
-  btWOUT->setText(QString::fromUtf8(kCaptionFolderPrefix) +
+  btWOUT->setText(tr(kCaptionFolderPrefix) +
                   Q(ShortenPath(WOPath_, kCaptionPathWidth, width)));
 }
 
@@ -275,7 +276,7 @@ void TMFORM::btTERMClick() {
   // A stopped batch reads "中断" until it has shown its end, so a second
   // click must not end the program under it; once the button reads "終了"
   // it closes the panel (as soon as the batch's thread is done).
-  if (BatchUnderWay() && btTERM->text() != QString::fromUtf8(engine::kCaptionEnd)) return;
+  if (BatchUnderWay() && btTERM->text() != EngineText(engine::kCaptionEnd)) return;
   close();
 }
 
@@ -327,7 +328,7 @@ void TMFORM::SelectWOutFolder() {
   const std::string previous = WOPath_;
   WOPath_.clear();
   std::string chosen;
-  if (browseForFolder_ && browseForFolder_(kBrowsePrompt, previous, chosen, x() + 100, y() + 100) &&
+  if (browseForFolder_ && browseForFolder_(tr(kBrowsePrompt).toStdString(), previous, chosen, x() + 100, y() + 100) &&
       !chosen.empty()) {
     WOPath_ = chosen;
     SetAndDisplayWOUTPathCaption();

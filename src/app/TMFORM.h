@@ -2,6 +2,7 @@
 // The main panel: a small always-on-top window onto which image files are
 // dropped. It owns its controls, the settings record and the resize engine,
 // and is the PanelHost the engine works through.
+#include <QCoreApplication>
 #include <QWidget>
 #include <atomic>
 #include <deque>
@@ -42,18 +43,19 @@ class InputGate;
 struct SizeBoxKeyOutcome;
 struct SizeBoxText;
 
-// Texts of the panel.
-inline constexpr char kAppTitleAtStart[] = "画像一括サイズ変換 「Plendo」";
+// Texts of the panel, in Japanese: the panel shows each one through its
+// translation (tr), so the Japanese stays the source text.
+inline constexpr char kAppTitleAtStart[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "画像一括サイズ変換 「Plendo」");
 inline constexpr char kAppTitle[] = "Plendo v1.26";
 inline constexpr char kWindowCaption[] = " Plendo ver 1.26";
-inline constexpr char kCaptionChooseFolder[] = "ここを押して、画像の出力先をお選びください";
-inline constexpr char kCaptionSameFolder[] = "出力先： 元画像と同じフォルダ";
-inline constexpr char kCaptionFolderPrefix[] = "出力先： ";
-inline constexpr char kMsgReady[] = "ここに画像ファイルを\r\nドラッグ＆ドロップ";
-inline constexpr char kMsgNoFolder[] = "画像出力先 未設定";
-inline constexpr char kMsgNoSize[] = "変換サイズ 未設定";
-inline constexpr char kMsgFolderMissing[] = "出力先フォルダが\r\n存在しません！";
-inline constexpr char kBrowsePrompt[] = "サイズ変換した画像を出力するフォルダをお選びください";
+inline constexpr char kCaptionChooseFolder[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "ここを押して、画像の出力先をお選びください");
+inline constexpr char kCaptionSameFolder[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "出力先： 元画像と同じフォルダ");
+inline constexpr char kCaptionFolderPrefix[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "出力先： ");
+inline constexpr char kMsgReady[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "ここに画像ファイルを\r\nドラッグ＆ドロップ");
+inline constexpr char kMsgNoFolder[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "画像出力先 未設定");
+inline constexpr char kMsgNoSize[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "変換サイズ 未設定");
+inline constexpr char kMsgFolderMissing[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "出力先フォルダが\r\n存在しません！");
+inline constexpr char kBrowsePrompt[] = QT_TRANSLATE_NOOP("plendo::app::TMFORM", "サイズ変換した画像を出力するフォルダをお選びください");
 inline constexpr int kCaptionPathWidth = 220;
 
 // Asks the user for a folder: prompt, initial folder, chosen folder (out),

@@ -12,6 +12,7 @@
 
 #include "app/PanelColours.h"
 #include "app/PanelFonts.h"
+#include "app/PanelTexts.h"
 #include "app/PreviewWidget.h"
 #include "app/TMFORM.h"
 #include "app/TPanelBase.h"
@@ -62,7 +63,7 @@ void TMFORM::CreateControls() {
 void TMFORM::CreateFolderButton() {
   WOBASE = new TPanelBase(this);
   WOBASE->setGeometry(5, 4, 302, 27);
-  btWOUT = new QPushButton(QString::fromUtf8(kCaptionChooseFolder), WOBASE);
+  btWOUT = new QPushButton(tr(kCaptionChooseFolder), WOBASE);
   btWOUT->setGeometry(0, 1, 302, 26);
   btWOUT->setFont(PanelFont(Face::Meiryo, 12));
   connect(btWOUT, &QPushButton::clicked, this, &TMFORM::btWOUTClick);
@@ -86,7 +87,7 @@ void TMFORM::CreateMonitor() {
 }
 
 void TMFORM::CreateSizeBox() {
-  GSizeBox = new QGroupBox(QStringLiteral(" 変換サイズ "), this);
+  GSizeBox = new QGroupBox(tr(" 変換サイズ "), this);
   GSizeGate_ = new InputGate(GSizeBox);
   GSizeBox->setGeometry(189, 34, 118, 69);
   GSizeBox->setFont(PanelFont(Face::Meiryo, 11));
@@ -109,18 +110,18 @@ void TMFORM::CreateSizeBox() {
   connect(GDot, &QComboBox::currentIndexChanged, this, [this] { GDotChange(); });
   connect(GDot->lineEdit(), &QLineEdit::textEdited, this, [this] { GDotTextEdited(); });
 
-  RG1 = new QRadioButton(QStringLiteral("長"), GSizeBox);
+  RG1 = new QRadioButton(tr("長"), GSizeBox);
   RG1->setGeometry(6, 45, 33, 17);
-  RG2 = new QRadioButton(QStringLiteral("横"), GSizeBox);
+  RG2 = new QRadioButton(tr("横"), GSizeBox);
   RG2->setGeometry(42, 45, 33, 17);
-  RG3 = new QRadioButton(QStringLiteral("縦"), GSizeBox);
+  RG3 = new QRadioButton(tr("縦"), GSizeBox);
   RG3->setGeometry(79, 45, 30, 17);
   for (QRadioButton* rg : {RG1, RG2, RG3}) rg->setFont(PanelFont(Face::Meiryo, 11));
   RG1->setChecked(true);
 }
 
 void TMFORM::CreateStatusRow() {
-  grStatus = new QGroupBox(QStringLiteral(" 処理状況 "), this);
+  grStatus = new QGroupBox(tr(" 処理状況 "), this);
   grStatus->setGeometry(189, 107, 118, 66);
   grStatus->setFont(PanelFont(Face::Meiryo, 11));
   LbRead = LampLabel("R", grStatus);
@@ -141,13 +142,13 @@ void TMFORM::CreateStatusRow() {
 void TMFORM::CreateButtons() {
   CSBASE = new TPanelBase(this);
   CSBASE->setGeometry(189, 182, 56, 25);
-  btCUST = new QPushButton(QStringLiteral("設定"), CSBASE);
+  btCUST = new QPushButton(tr("設定"), CSBASE);
   btCUST->setGeometry(0, 0, 56, 25);
   btCUST->setFont(PanelFont(Face::Meiryo, 12));
   btCUST->setEnabled(false);
   connect(btCUST, &QPushButton::clicked, this, &TMFORM::btCUSTClick);
 
-  btTERM = new QPushButton(QString::fromUtf8(engine::kCaptionEnd), this);
+  btTERM = new QPushButton(EngineText(engine::kCaptionEnd), this);
   btTERM->setGeometry(251, 182, 56, 25);
   btTERM->setFont(PanelFont(Face::Meiryo, 12));
   connect(btTERM, &QPushButton::clicked, this, &TMFORM::btTERMClick);
@@ -155,8 +156,8 @@ void TMFORM::CreateButtons() {
 
 void TMFORM::CreateFolderMenu() {
   PMenu = new QMenu(this);
-  N1 = PMenu->addAction(QStringLiteral("保存フォルダを指定して出力"));
-  N2 = PMenu->addAction(QStringLiteral("元画像と同じフォルダに出力"));
+  N1 = PMenu->addAction(tr("保存フォルダを指定して出力"));
+  N2 = PMenu->addAction(tr("元画像と同じフォルダに出力"));
   connect(N1, &QAction::triggered, this, &TMFORM::SelectWOutFolder);
   connect(N2, &QAction::triggered, this, &TMFORM::SetWOutSameFolder);
 }

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <optional>
 
+#include "app/PanelTexts.h"
 #include "app/SizeBoxRules.h"
 #include "app/TMFORM.h"
 #include "platform/Beep.h"
@@ -14,9 +15,6 @@
 
 namespace plendo::app {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 // The character a key press types: Enter and Backspace as their control
 // codes; nothing for keys without one (arrows, Delete, F-keys), which the
@@ -36,7 +34,7 @@ std::optional<char32_t> TypedCharacter(const QKeyEvent& key) {
 std::vector<std::string> TMFORM::SizeItems() const {
   std::vector<std::string> items;
   items.reserve(static_cast<std::size_t>(GDot->count()));
-  for (int i = 0; i < GDot->count(); ++i) items.push_back(S(GDot->itemText(i)));
+  for (int i = 0; i < GDot->count(); ++i) items.push_back(StoredSizeItem(GDot->itemText(i)));
   return items;
 }
 
@@ -45,8 +43,8 @@ void TMFORM::SetSizeItems(const std::vector<std::string>& items) {
   const QString text = GDot->currentText();
   GDot->clear();
   if (items.empty() || items.front() != settings::kActualSizeItem)
-    GDot->addItem(QString::fromUtf8(settings::kActualSizeItem));
-  for (const std::string& item : items) GDot->addItem(Q(item));
+    GDot->addItem(ShownSizeItem(settings::kActualSizeItem));
+  for (const std::string& item : items) GDot->addItem(ShownSizeItem(item));
   GDot->setCurrentIndex(-1);
   GDot->setEditText(text);
 }

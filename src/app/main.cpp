@@ -4,11 +4,8 @@
 // until the panel closes.
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLocalServer>
-#include <QLocale>
 #include <QMessageLogContext>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,12 +16,14 @@
 
 #include "BuildInfo.h"
 #include "app/PanelHandOver.h"
+#include "app/PanelLanguage.h"
 #include "app/PanelProbe.h"
 #include "app/PanelSignals.h"
 #include "app/ProgramStart.h"
 #include "app/TMFORM.h"
 #include "platform/Beep.h"
 #include "settings/SettingsLocation.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -109,6 +108,10 @@ void BringForward(QWidget& panel) {
 int main(int argc, char* argv[]) {
   using namespace plendo;
   const app::PanelCommandLine commandLine = app::ParsePanelCommandLine(argc, argv, CurrentFolder());
+  if (!commandLine.error.empty()) {
+    std::fprintf(stderr, "plendo: %s\nTry 'plendo --help'.\n", commandLine.error.c_str());
+    return 2;
+  }
   if (commandLine.help) return Print(app::PanelHelpText()) ? 0 : 1;
   if (commandLine.version) return Print(std::string("plendo ") + build::kVersion + "\n") ? 0 : 1;
   const app::PathList& files = commandLine.files;
@@ -149,18 +152,21 @@ int main(int argc, char* argv[]) {
                    qPrintable(app::HandOverSocketName()));
   }
 
-  QCoreApplication::setApplicationName(QString::fromUtf8(app::kAppTitleAtStart));
+  // The panel speaks the language its settings or --lang choose, and so do
+  // Qt's own dialogs and buttons (the folder chooser's labels).
+  const auto location = settings::ResolveSettingsLocation(QCoreApplication::applicationFilePath().toStdString());
+  const app::PanelTranslation translation(
+      app::PanelLanguage(commandLine.language, settings::ReadStartSettings(location.readPath).app.Language,
+                         [](const char* name) { return std::getenv(name); }),
+      app::TranslationsFolder());
+  if (!translation.Loaded())
+    std::fprintf(stderr, "plendo: no English translation in %s\n", qPrintable(app::TranslationsFolder()));
+
+  QCoreApplication::setApplicationName(app::TMFORM::tr(app::kAppTitleAtStart));
   QGuiApplication::setDesktopFileName(QStringLiteral("org.plendo.Plendo"));
   QApplication::setWindowIcon(ProgramIcon());
   platform::SetBeepHandler([] { QApplication::beep(); });
-  // The panel speaks Japanese, and so do Qt's own dialogs and buttons (the
-  // folder chooser's labels) wherever Qt's translations are installed.
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QCoreApplication::installTranslator(&qtTexts);
 
-  const auto location = settings::ResolveSettingsLocation(QCoreApplication::applicationFilePath().toStdString());
   panel = std::make_unique<app::TMFORM>(location);
   // The panel names the application with its title and version; the X11
   // window class, which desktops match launchers and window rules by, is the

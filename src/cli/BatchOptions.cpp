@@ -3,6 +3,7 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <string_view>
 #include <stdexcept>
 
 #include "engine/BatchParameters.h"
@@ -18,8 +19,8 @@ std::int32_t ParseNumber(const std::string& option, const std::string& value, st
   const char* end = value.data() + value.size();
   const auto [ptr, ec] = std::from_chars(value.data(), end, n);
   if (value.empty() || ptr != end || ec != std::errc() || n < low || n > high)
-    throw UsageError(option + " wants a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                     ", not '" + value + "'");
+    throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants a whole number from %2 to %3, not '%4'"),
+                     {option, std::to_string(low), std::to_string(high), value});
   return n;
 }
 
@@ -29,7 +30,7 @@ T Choose(const std::string& option, const std::string& value, const std::vector<
     if (name == value) return v;
   std::string names;
   for (const auto& [name, unused] : choices) names += (names.empty() ? "" : ", ") + name;
-  throw UsageError(option + " wants one of " + names + ", not '" + value + "'");
+  throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants one of %2, not '%3'"), {option, names, value});
 }
 
 // Options that take a value and options that take none, each with the
@@ -81,8 +82,10 @@ const SettingEntry& EntryFor(const char* key);
 // down, so the limit is never loosened); 0 means no limit.
 std::int32_t ParseFileSizeKiB(const std::string& option, const std::string& value) {
   const auto fail = [&]() -> std::int32_t {
-    throw UsageError(option + " wants a size such as 150k, 2M or a number of bytes from 1024, or 0 for none, not '" +
-                     value + "'");
+    throw UsageError(PLENDO_TEXT("plendo-batch",
+                                 "%1 wants a size such as 150k, 2M or a number of bytes from 1024, or 0 for none, "
+                                 "not '%2'"),
+                     {option, value});
   };
   std::uint64_t n = 0;
   const char* end = value.data() + value.size();
@@ -109,7 +112,8 @@ void AddPanelOptions(CommandLine& c) {
   c.values["--size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     // As the size box takes it; the text becomes part of the names.
     if (!engine::ParseSizeChoice(false, v).Valid())
-      throw UsageError(opt + " wants a whole number of pixels from 1 to 2147483647, not '" + v + "'");
+      throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants a whole number of pixels from 1 to 2147483647, not '%2'"),
+                       {opt, v});
     o.size_text = v;
   };
   c.flags["--actual-size"] = [](BatchOptions& o) { o.size_text = kActualSizeText; };
@@ -117,14 +121,14 @@ void AddPanelOptions(CommandLine& c) {
     o.side = Choose<engine::SizeSide>(opt, v, kSides);
   };
   c.values["--out"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
-    if (v.empty()) throw UsageError(opt + " wants a folder");
+    if (v.empty()) throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants a folder"), {opt});
     o.out_dir = v;
   };
   c.values["--type"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
     o.type = Choose<std::int32_t>(opt, v, kTypes);
   };
   c.values["--settings"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
-    if (v.empty()) throw UsageError(opt + " wants a file");
+    if (v.empty()) throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants a file"), {opt});
     o.settings_file = v;
   };
   c.values["--max-file-size"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
@@ -132,7 +136,7 @@ void AddPanelOptions(CommandLine& c) {
   };
   c.flags["--recursive"] = c.flags["-r"] = [](BatchOptions& o) { o.recursive = true; };
   c.values["--files-from"] = [](BatchOptions& o, const std::string& opt, const std::string& v) {
-    if (v.empty()) throw UsageError(opt + " wants a file, or - for the standard input");
+    if (v.empty()) throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants a file, or - for the standard input"), {opt});
     o.files_from = v;
   };
   c.flags["--null"] = c.flags["-0"] = [](BatchOptions& o) { o.null_separated = true; };
@@ -144,24 +148,38 @@ void AddPanelOptions(CommandLine& c) {
   std::string types;
   for (const auto& name : Names(kTypes)) types += (types.empty() ? "" : "|") + name;
   c.help.insert(c.help.end(),
-                {{OptionGroup::Size, "--size N", "the chosen side gets N pixels"},
-                 {OptionGroup::Size, "--actual-size", "keep each image's own size"},
-                 {OptionGroup::Size, "--side long|width|height", "which side N applies to (default: the panel's choice)"},
-                 {OptionGroup::Output, "--out DIR", "write into DIR (it must exist)"},
-                 {OptionGroup::Input, "--type " + types, "convert every file, or only files with that type's extensions"},
+                {{OptionGroup::Size, "--size N",
+                  PLENDO_TEXT("plendo-batch", "the chosen side gets N pixels")},
+                 {OptionGroup::Size, "--actual-size",
+                  PLENDO_TEXT("plendo-batch", "keep each image's own size")},
+                 {OptionGroup::Size, "--side long|width|height",
+                  PLENDO_TEXT("plendo-batch", "which side N applies to (default: the panel's choice)")},
+                 {OptionGroup::Output, "--out DIR",
+                  PLENDO_TEXT("plendo-batch", "write into DIR (it must exist)")},
+                 {OptionGroup::Input, "--type " + types,
+                  PLENDO_TEXT("plendo-batch", "convert every file, or only files with that type's extensions")},
                  {OptionGroup::Input, "-r, --recursive",
-                  "convert the files below a FILE that is a folder, in name order, files before folders "
-                  "(hidden entries, links to folders and files not named as pictures are passed by); with --out their outputs keep the "
-                  "folder's tree below DIR"},
-                 {OptionGroup::Input, "--files-from LIST", "also convert the files named in LIST, one a line (- reads "
-                  "the standard input)"},
-                 {OptionGroup::Input, "-0, --null", "the names in LIST end in NUL bytes, as find's print0 writes them"},
-                 {OptionGroup::Other, "--dry-run", "print each source and the output it would give, write nothing"},
-                 {OptionGroup::Other, "-q, --quiet", "print only failures and the count"},
-                 {OptionGroup::Other, "-v, --verbose", "also print each output's pixel size, bytes and time"},
-                 {OptionGroup::Other, "--settings FILE", "read the settings from FILE instead"},
-                 {OptionGroup::Other, "-h, --help", "show this help"},
-                 {OptionGroup::Other, "--version", "show the version"}});
+                  PLENDO_TEXT("plendo-batch",
+                              "convert the files below a FILE that is a folder, in name order, files before "
+                              "folders (hidden entries, links to folders and files not named as pictures are "
+                              "passed by); with --out their outputs keep the folder's tree below DIR")},
+                 {OptionGroup::Input, "--files-from LIST",
+                  PLENDO_TEXT("plendo-batch",
+                              "also convert the files named in LIST, one a line (- reads the standard input)")},
+                 {OptionGroup::Input, "-0, --null",
+                  PLENDO_TEXT("plendo-batch", "the names in LIST end in NUL bytes, as find's print0 writes them")},
+                 {OptionGroup::Other, "--dry-run",
+                  PLENDO_TEXT("plendo-batch", "print each source and the output it would give, write nothing")},
+                 {OptionGroup::Other, "-q, --quiet",
+                  PLENDO_TEXT("plendo-batch", "print only failures and the count")},
+                 {OptionGroup::Other, "-v, --verbose",
+                  PLENDO_TEXT("plendo-batch", "also print each output's pixel size, bytes and time")},
+                 {OptionGroup::Other, "--settings FILE",
+                  PLENDO_TEXT("plendo-batch", "read the settings from FILE instead")},
+                 {OptionGroup::Other, "-h, --help",
+                  PLENDO_TEXT("plendo-batch", "show this help")},
+                 {OptionGroup::Other, "--version",
+                  PLENDO_TEXT("plendo-batch", "show the version")}});
   const auto help = [&c](const std::string& spelled) {
     for (const HelpLine& line : c.help)
       if (line.spelled.rfind(spelled, 0) == 0) return line.help;
@@ -186,7 +204,8 @@ void AddPanelOptions(CommandLine& c) {
                                  {"--help", OptionValue::None, {}, help("-h,")},
                                  {"--version", OptionValue::None, {}, help("--version")}});
   c.help.push_back({OptionGroup::Output, "--max-file-size SIZE",
-                    "largest output file: 150k, 2M or bytes (0: no limit); lossy formats lower their quality to fit"});
+                    PLENDO_TEXT("plendo-batch", "largest output file: 150k, 2M or bytes (0: no limit); lossy formats "
+                                                "lower their quality to fit")});
   c.specs.push_back({"--max-file-size", OptionValue::Number, {}, c.help.back().help});
 }
 
@@ -234,26 +253,43 @@ const SettingEntry& EntryFor(const char* key) {
   throw std::logic_error(std::string("no settings entry ") + key);
 }
 
+// How many bytes of `text` fill at most `width` columns: up to its last
+// space that fits, or where a wide character would cross the edge when
+// there is none (Japanese is broken between any two characters).
+std::size_t LineEnd(std::string_view text, std::size_t width) {
+  std::size_t columns = 0, space = std::string_view::npos, i = 0;
+  for (; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if ((byte & 0xC0) == 0x80) continue;
+    const std::size_t wide = byte < 0x80 ? 1 : 2;
+    if (columns + wide > width) break;
+    if (text[i] == ' ') space = i;
+    columns += wide;
+  }
+  if (i == text.size()) return i;
+  return space != std::string_view::npos && space > 0 ? space : i;
+}
+
 // "  --name VALUE        help", the help wrapped at 79 columns; a long name
 // puts the help on the next line.
-void AppendHelpLine(std::string& out, const HelpLine& line) {
+void AppendHelpLine(std::string& out, const std::string& spelled, const std::string& help) {
   constexpr std::size_t kColumn = 24;
   constexpr std::size_t kWidth = 79;
-  out += "  " + line.spelled;
-  std::size_t at = 2 + line.spelled.size();
+  out += "  " + spelled;
+  std::size_t at = 2 + spelled.size();
   if (at + 2 > kColumn) {
     out += '\n';
     at = 0;
   }
-  std::size_t start = 0;
-  while (start < line.help.size()) {
-    std::size_t end = line.help.size();
-    if (kColumn + (end - start) > kWidth) end = line.help.rfind(' ', start + (kWidth - kColumn));
-    out += std::string(kColumn - at, ' ') + line.help.substr(start, end - start) + '\n';
+  std::string_view rest = help;
+  while (!rest.empty()) {
+    const std::size_t end = LineEnd(rest, kWidth - kColumn);
+    out += std::string(kColumn - at, ' ') + std::string(rest.substr(0, end)) + '\n';
     at = 0;
-    start = end + 1;
+    rest.remove_prefix(end);
+    if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
   }
-  if (line.help.empty()) out += '\n';
+  if (help.empty()) out += '\n';
 }
 
 }  // namespace
@@ -279,14 +315,14 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& args) {
       value = arg.substr(eq + 1);
     }
     if (const auto flag = options.flags.find(name); flag != options.flags.end()) {
-      if (value) throw UsageError(name + " takes no value");
+      if (value) throw UsageError(PLENDO_TEXT("plendo-batch", "%1 takes no value"), {name});
       flag->second(o);
       continue;
     }
     const auto setter = options.values.find(name);
-    if (setter == options.values.end()) throw UsageError("unknown option " + name);
+    if (setter == options.values.end()) throw UsageError(PLENDO_TEXT("plendo-batch", "unknown option %1"), {name});
     if (!value) {
-      if (i + 1 >= args.size()) throw UsageError(name + " wants a value");
+      if (i + 1 >= args.size()) throw UsageError(PLENDO_TEXT("plendo-batch", "%1 wants a value"), {name});
       value = args[++i];
     }
     setter->second(o, name, *value);
@@ -308,48 +344,51 @@ BatchJob MakeBatchJob(const BatchJob& stored, const BatchOptions& o) {
   }
 
   if (job.size_text.empty())
-    throw UsageError("no size: give --size N or --actual-size (the settings file names none)");
+    throw UsageError(
+        PLENDO_TEXT("plendo-batch", "no size: give --size N or --actual-size (the settings file names none)"));
   if (!job.app.OutOrigDir && job.wo_path.empty())
-    throw UsageError("no output folder: give --out DIR or --beside (the settings file names none)");
+    throw UsageError(
+        PLENDO_TEXT("plendo-batch", "no output folder: give --out DIR or --beside (the settings file names none)"));
   return job;
 }
 
 const std::vector<OptionSpec>& OptionSpecs() { return Options().specs; }
 
-std::string HelpText() {
-  std::string text = R"(Usage: plendo-batch [options] FILE...
-       plendo-batch [options] -r FOLDER...
-       plendo-batch [options] --files-from LIST
-
-Converts each FILE to a JPEG (or a PNG, WebP, AVIF or JPEG XL) of the chosen
-pixel size, as the Plendo panel does with files dropped on it. Every option defaults to the panel's settings
-file, $XDG_CONFIG_HOME/plendo/plendo.ENV (plendo.ENV beside the programs for a
-build or a portable copy); plendo-batch never writes that file.
-)";
-  const std::pair<OptionGroup, const char*> groups[] = {{OptionGroup::Size, "Size"},
-                                                        {OptionGroup::Output, "Output"},
-                                                        {OptionGroup::Corrections, "Corrections"},
-                                                        {OptionGroup::Input, "Input"},
-                                                        {OptionGroup::Other, "Other"}};
+std::string HelpText(Language language) {
+  std::string text =
+      "Usage: plendo-batch [options] FILE...\n"
+      "       plendo-batch [options] -r FOLDER...\n"
+      "       plendo-batch [options] --files-from LIST\n\n" +
+      Say(language, PLENDO_TEXT("plendo-batch",
+                                "Converts each FILE to a JPEG (or a PNG, WebP, AVIF or JPEG XL) of the chosen\n"
+                                "pixel size, as the Plendo panel does with files dropped on it. Every option "
+                                "defaults to the panel's settings\n"
+                                "file, $XDG_CONFIG_HOME/plendo/plendo.ENV (plendo.ENV beside the programs for a\n"
+                                "build or a portable copy); plendo-batch never writes that file.\n"));
+  const std::pair<OptionGroup, const char*> groups[] = {{OptionGroup::Size, PLENDO_TEXT("plendo-batch", "Size")},
+                                                        {OptionGroup::Output, PLENDO_TEXT("plendo-batch", "Output")},
+                                                        {OptionGroup::Corrections, PLENDO_TEXT("plendo-batch", "Corrections")},
+                                                        {OptionGroup::Input, PLENDO_TEXT("plendo-batch", "Input")},
+                                                        {OptionGroup::Other, PLENDO_TEXT("plendo-batch", "Other")}};
   for (const auto& [group, title] : groups) {
-    text += std::string("\n") + title + "\n";
+    text += "\n" + Say(language, title) + "\n";
     for (const HelpLine& line : Options().help)
-      if (line.group == group) AppendHelpLine(text, line);
+      if (line.group == group) AppendHelpLine(text, line.spelled, Say(language, line.help.c_str()));
   }
-  text += R"(
-Prints the path of each file written, or the reason a file was not, then the
-count; when a file was skipped or failed, a line counting written, skipped and
-failed files comes before it. Two files of one run that would get the same
-output name never replace each other: the later one is written as NAME_2.EXT,
-NAME_3.EXT and so on; an output left by an earlier run is replaced or kept as
---overwrite or --skip says. Exit status: 0 when no file failed, 1 when some
-did, 2 for a usage error.
-
-Examples:
-  plendo-batch --size 640 --out resized photos/*.jpg
-  plendo-batch --size 1920 --no-enlarge -r --out resized DCIM
-  find . -name '*.png' -print0 | plendo-batch --size 800 --beside --files-from - -0
-)";
+  text += "\n" + Say(language, PLENDO_TEXT("plendo-batch",
+                                           "Prints the path of each file written, or the reason a file was not, then the\n"
+                                           "count; when a file was skipped or failed, a line counting written, skipped and\n"
+                                           "failed files comes before it. Two files of one run that would get the same\n"
+                                           "output name never replace each other: the later one is written as NAME_2.EXT,\n"
+                                           "NAME_3.EXT and so on; an output left by an earlier run is replaced or kept as\n"
+                                           "--overwrite or --skip says. Exit status: 0 when no file failed, 1 when some\n"
+                                           "did, 2 for a usage error. Messages follow the locale (LC_ALL, LC_MESSAGES,\n"
+                                           "LANG, LANGUAGE): Japanese under ja_*, English otherwise; scripts that read\n"
+                                           "them set LC_ALL=C. The paths printed are the same in every language.\n")) +
+          "\n" + Say(language, PLENDO_TEXT("plendo-batch", "Examples:")) + "\n" +
+          "  plendo-batch --size 640 --out resized photos/*.jpg\n"
+          "  plendo-batch --size 1920 --no-enlarge -r --out resized DCIM\n"
+          "  find . -name '*.png' -print0 | plendo-batch --size 800 --beside --files-from - -0\n";
   return text;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/BatchTexts.h"
 #include "engine/PanelHost.h"
 #include "platform/Exception.h"
 #include "settings/AppSettings.h"
@@ -14,10 +15,18 @@
 
 namespace plendo::cli {
 
-// A command line that cannot be run as given (exit status 2).
+// A command line that cannot be run as given (exit status 2): one of
+// plendo-batch's texts with the values that fill its marks.
 class UsageError : public Exception {
  public:
-  using Exception::Exception;
+  explicit UsageError(const char* text, std::vector<std::string> values = {})
+      : Exception(Say(Language::English, text, values)), text_(text), values_(std::move(values)) {}
+  using Exception::Message;  // in English
+  std::string Message(Language language) const { return Say(language, text_, values_); }
+
+ private:
+  const char* text_;
+  std::vector<std::string> values_;
 };
 
 inline constexpr const char* kActualSizeText = "原寸";
@@ -63,7 +72,8 @@ struct BatchJob {
 // when neither the file nor the options give a size or an output destination.
 BatchJob MakeBatchJob(const BatchJob& stored, const BatchOptions& options);
 
-std::string HelpText();
+// What --help prints, in `language`.
+std::string HelpText(Language language = Language::English);
 
 // One option as a shell completes it: what its value is.
 enum class OptionValue { None, Number, Choice, Folder, File };

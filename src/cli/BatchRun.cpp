@@ -9,6 +9,7 @@
 
 #include "BuildInfo.h"
 #include "cli/BatchOptions.h"
+#include "cli/BatchTexts.h"
 #include "cli/ConsolePanelHost.h"
 #include "engine/BatchParameters.h"
 #include "engine/DropFeed.h"
@@ -23,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A folder given without -r.
-constexpr const char* kMsgFolderWithoutRecursive = "Is a directory (use -r)";
+constexpr const char* kMsgFolderWithoutRecursive = PLENDO_TEXT("plendo-batch", "Is a directory (use -r)");
 
 engine::SizeSide SideOf(int index) {
   switch (index) {
@@ -53,22 +54,23 @@ fs::path SettingsFileFor(const BatchOptions& options, const BatchEnvironment& en
   if (!options.settings_file) return DefaultSettingsFile(environment.executable);
   std::error_code ec;
   if (!fs::is_regular_file(*options.settings_file, ec))
-    throw UsageError("cannot read the settings file " + options.settings_file->string());
+    throw UsageError(PLENDO_TEXT("plendo-batch", "cannot read the settings file %1"), {options.settings_file->string()});
   return *options.settings_file;
 }
 
 // The panel takes a size it can use: 原寸 or a whole number above 0.
 void CheckSize(const std::string& text) {
   if (!engine::ParseSizeChoice(text == kActualSizeText, text).Valid())
-    throw UsageError("the size '" + text + "' is not a number of pixels: give --size N or --actual-size");
+    throw UsageError(
+        PLENDO_TEXT("plendo-batch", "the size '%1' is not a number of pixels: give --size N or --actual-size"), {text});
 }
 
 // The standard output carries what scripts read: when it cannot be written
 // (a full disk, /dev/full), the run has failed, whatever else went well.
-int CheckedOutput(std::ostream& out, std::ostream& err, int status) {
+int CheckedOutput(std::ostream& out, std::ostream& err, Language language, int status) {
   out.flush();
   if (out) return status;
-  err << "plendo-batch: write error on the standard output\n";
+  err << "plendo-batch: " << Say(language, PLENDO_TEXT("plendo-batch", "write error on the standard output")) << '\n';
   return kExitSomeFailed;
 }
 
@@ -84,11 +86,11 @@ std::vector<std::string> ReadNames(std::istream& in, bool null_separated) {
 
 std::vector<std::string> ListedNames(const std::string& list, bool null_separated, std::istream* input) {
   if (list == "-") {
-    if (!input) throw UsageError("--files-from - has no standard input to read");
+    if (!input) throw UsageError(PLENDO_TEXT("plendo-batch", "--files-from - has no standard input to read"));
     return ReadNames(*input, null_separated);
   }
   std::ifstream file(list, std::ios::binary);
-  if (!file) throw UsageError("cannot read the list " + list);
+  if (!file) throw UsageError(PLENDO_TEXT("plendo-batch", "cannot read the list %1"), {list});
   return ReadNames(file, null_separated);
 }
 
@@ -120,8 +122,9 @@ std::vector<engine::BatchItem> BatchItems(const std::vector<std::string>& names,
   return items;
 }
 
-int Usage(std::ostream& err, const std::string& message) {
-  err << "plendo-batch: " << message << "\nTry 'plendo-batch --help'.\n";
+int Usage(std::ostream& err, Language language, const std::string& message) {
+  err << "plendo-batch: " << message << '\n'
+      << Say(language, PLENDO_TEXT("plendo-batch", "Try 'plendo-batch --help'.")) << '\n';
   return kExitUsage;
 }
 
@@ -133,42 +136,44 @@ fs::path DefaultSettingsFile(const fs::path& executable) {
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
              const BatchEnvironment& environment) {
+  const Language language = environment.language;
   BatchJob job;
   BatchOptions options;
   std::vector<engine::BatchItem> items;
   try {
     options = ParseBatchOptions(args);
     if (options.help) {
-      out << HelpText();
-      return CheckedOutput(out, err, kExitOk);
+      out << HelpText(language);
+      return CheckedOutput(out, err, language, kExitOk);
     }
     if (options.version) {
       out << "plendo-batch " << build::kVersion << '\n';
-      return CheckedOutput(out, err, kExitOk);
+      return CheckedOutput(out, err, language, kExitOk);
     }
     std::vector<std::string> names = options.files;
     if (options.files_from) {
       const std::vector<std::string> listed = ListedNames(*options.files_from, options.null_separated, environment.input);
       names.insert(names.end(), listed.begin(), listed.end());
     }
-    if (names.empty() && !options.files_from) throw UsageError("no files given");
+    if (names.empty() && !options.files_from) throw UsageError(PLENDO_TEXT("plendo-batch", "no files given"));
     job = MakeBatchJob(ReadStoredState(SettingsFileFor(options, environment)), options);
     CheckSize(job.size_text);
     items = BatchItems(names, options.recursive, job.app.OutOrigDir ? fs::path() : fs::path(job.wo_path));
   } catch (const UsageError& e) {
-    return Usage(err, e.Message());
+    return Usage(err, language, e.Message(language));
   }
 
   std::error_code ec;
   if (!job.app.OutOrigDir && !fs::is_directory(job.wo_path, ec)) {
-    err << "plendo-batch: 出力先フォルダが 存在しません！ (" << job.wo_path << ")\n";
+    err << "plendo-batch: "
+        << Say(language, PLENDO_TEXT("plendo-batch", "the output folder does not exist (%1)"), {job.wo_path}) << '\n';
     return kExitSomeFailed;
   }
 
   std::vector<fs::path> sources;
   for (const auto& item : items) sources.push_back(item.source);
   ConsolePanelHost host(job, sources, out, err, environment.show_progress);
-  host.SetReport({options.quiet, options.verbose, options.dry_run});
+  host.SetReport({options.quiet, options.verbose, options.dry_run, language});
   engine::ResizeEngine engine(job.app, host);
   engine.SetDryRun(options.dry_run);
   host.stop_requested = environment.stop_requested;
@@ -176,7 +181,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   engine::ItemList feed(std::move(items));
   engine.XQTDropItems(feed);
   host.Finish(engine.OutputCount());
-  return CheckedOutput(out, err, host.FailedCount() > 0 || host.Stopped() ? kExitSomeFailed : kExitOk);
+  return CheckedOutput(out, err, language, host.FailedCount() > 0 || host.Stopped() ? kExitSomeFailed : kExitOk);
 }
 
 }  // namespace plendo::cli

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Language.h"
+
 namespace plendo::cli {
 
 inline constexpr int kExitOk = 0;
@@ -22,6 +24,8 @@ struct BatchEnvironment {
   std::function<bool()> stop_requested;
   // Where --files-from - reads its names; none: that option is refused.
   std::istream* input = nullptr;
+  // The language of the messages, the tally and --help (the locale's).
+  platform::Language language = platform::Language::English;
 };
 
 // The settings file plendo-batch reads when none is named: the panel's own,

@@ -2,6 +2,10 @@
 
 #include <iomanip>
 #include <ostream>
+#include <sstream>
+
+#include "cli/BatchTexts.h"
+#include "engine/EngineTexts.h"
 
 namespace plendo::cli {
 namespace {
@@ -54,19 +58,23 @@ void ConsolePanelHost::EndItem() {
   if (current_ < 0 || current_ >= static_cast<long>(items_.size())) return;
   ClearProgress();
   const std::string source = items_[current_].string();
+  const Language language = style_.language;
   if (!written_.empty()) {
     PrintWritten(source);
   } else if (!error_.empty()) {
-    err_ << "plendo-batch: " << source << ": " << (reason_.empty() ? "" : reason_ + ": ") << OneLine(error_) << '\n';
+    err_ << "plendo-batch: " << source << ": " << (reason_.empty() ? "" : EngineSays(language, reason_) + ": ")
+         << OneLine(EngineSays(language, error_)) << '\n';
     ++failed_;
   } else if (!started_) {
-    if (!style_.quiet) err_ << source << ": not converted (stopped)\n";
+    if (!style_.quiet) err_ << Say(language, PLENDO_TEXT("plendo-batch", "%1: not converted (stopped)"), {source}) << '\n';
     ++not_converted_;
   } else if (reached_pipeline_) {
-    if (!style_.quiet) err_ << source << ": skipped (the output file exists)\n";
+    if (!style_.quiet)
+      err_ << Say(language, PLENDO_TEXT("plendo-batch", "%1: skipped (the output file exists)"), {source}) << '\n';
     ++skipped_existing_;
   } else {
-    if (!style_.quiet) err_ << source << ": skipped (not of the chosen type)\n";
+    if (!style_.quiet)
+      err_ << Say(language, PLENDO_TEXT("plendo-batch", "%1: skipped (not of the chosen type)"), {source}) << '\n';
     ++skipped_type_;
   }
   out_.flush();
@@ -87,13 +95,17 @@ void ConsolePanelHost::PrintWritten(const std::string& source) {
     out_ << written_[i].string();
     if (style_.verbose && i < facts_.size()) {
       const WrittenFacts& f = facts_[i];
-      out_ << " (" << f.width << " x " << f.height;
-      if (!style_.dry_run) out_ << ", " << f.bytes << " bytes";
-      out_ << ", " << std::fixed << std::setprecision(3) << f.seconds << " s)";
-      out_ << std::defaultfloat;
+      std::ostringstream seconds;
+      seconds << std::fixed << std::setprecision(3) << f.seconds;
+      const std::vector<std::string> values = {std::to_string(f.width), std::to_string(f.height),
+                                               style_.dry_run ? seconds.str() : std::to_string(f.bytes), seconds.str()};
+      out_ << " ("
+           << (style_.dry_run ? Say(style_.language, PLENDO_TEXT("plendo-batch", "%1 x %2, %3 s"), values)
+                              : Say(style_.language, PLENDO_TEXT("plendo-batch", "%1 x %2, %3 bytes, %4 s"), values))
+           << ")";
     }
     // A file written over its size limit carries the note after its path.
-    if (!error_.empty()) out_ << "  (" << OneLine(error_) << ")";
+    if (!error_.empty()) out_ << "  (" << OneLine(EngineSays(style_.language, error_)) << ")";
     out_ << '\n';
   }
 }
@@ -107,16 +119,31 @@ void ConsolePanelHost::Finish(int output_count) {
   current_ = static_cast<long>(items_.size());
   ClearProgress();
   PrintTally(output_count);
-  out_ << (style_.dry_run ? "出力予定 " : "出力済 ") << output_count << " 枚" << std::endl;
+  const std::string count = std::to_string(output_count);
+  out_ << (style_.dry_run ? Say(style_.language, PLENDO_TEXT("plendo-batch", "%1 would be written"), {count})
+                          : EngineSays(style_.language, engine::FillIn(engine::kCountCaption, {count})))
+       << std::endl;
 }
 
 // On the standard output, so that it stands right above the count it explains.
 void ConsolePanelHost::PrintTally(int output_count) {
   const int skipped = skipped_existing_ + skipped_type_;
   if (skipped == 0 && failed_ == 0 && not_converted_ == 0) return;
-  out_ << output_count << (style_.dry_run ? " would be written, " : " written, ") << skipped << " skipped (" << skipped_existing_ << " output existed, "
-       << skipped_type_ << " not of the chosen type), " << failed_ << " failed";
-  if (not_converted_ > 0) out_ << ", " << not_converted_ << " not converted (stopped)";
+  const std::vector<std::string> values = {std::to_string(output_count), std::to_string(skipped),
+                                           std::to_string(skipped_existing_), std::to_string(skipped_type_),
+                                           std::to_string(failed_)};
+  out_ << (style_.dry_run
+               ? Say(style_.language,
+                     PLENDO_TEXT("plendo-batch", "%1 would be written, %2 skipped (%3 output existed, %4 not of the "
+                                                 "chosen type), %5 failed"),
+                     values)
+               : Say(style_.language,
+                     PLENDO_TEXT("plendo-batch", "%1 written, %2 skipped (%3 output existed, %4 not of the chosen "
+                                                 "type), %5 failed"),
+                     values));
+  if (not_converted_ > 0)
+    out_ << Say(style_.language, PLENDO_TEXT("plendo-batch", ", %1 not converted (stopped)"),
+                {std::to_string(not_converted_)});
   out_ << '\n';
 }
 

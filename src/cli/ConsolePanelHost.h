@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/BatchOptions.h"
+#include "platform/Language.h"
 #include "engine/PanelHost.h"
 
 namespace plendo::cli {
@@ -20,6 +21,7 @@ struct ReportStyle {
   bool quiet = false;    // failures and the count only
   bool verbose = false;  // each output with its pixel size, bytes and time
   bool dry_run = false;  // "SOURCE -> OUTPUT" for each file that would be written
+  platform::Language language = platform::Language::English;  // of everything but the paths
 };
 
 class ConsolePanelHost : public engine::PanelHost {

@@ -1,6 +1,7 @@
 // plendo-batch: the resize engine from a shell.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   environment.show_progress = ::isatty(STDERR_FILENO) == 1;
   environment.stop_requested = [&signals] { return signals.StopRequested(); };
   environment.input = &std::cin;
+  environment.language = plendo::platform::LocaleLanguage([](const char* name) { return std::getenv(name); });
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const int status = plendo::cli::RunBatch(args, std::cout, std::cerr, environment);
   std::cout.flush();

@@ -5,10 +5,12 @@
 
 #include <avif/avif.h>
 
+#include "platform/Language.h"
+
 namespace plendo::codecs {
 namespace {
 
-constexpr const char* kEncodeFailed = "AVIF に変換できません";
+constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "AVIF に変換できません");
 
 struct ImageDestroy {
   void operator()(avifImage* i) const { avifImageDestroy(i); }

@@ -6,10 +6,12 @@
 
 #include <jxl/encode.h>
 
+#include "platform/Language.h"
+
 namespace plendo::codecs {
 namespace {
 
-constexpr const char* kEncodeFailed = "JPEG XL に変換できません";
+constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "JPEG XL に変換できません");
 
 struct EncoderDestroy {
   void operator()(JxlEncoder* e) const { JxlEncoderDestroy(e); }

@@ -6,10 +6,12 @@
 
 #include <png.h>
 
+#include "platform/Language.h"
+
 namespace plendo::codecs {
 namespace {
 
-constexpr const char* kEncodeFailed = "PNG に変換できません";
+constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "PNG に変換できません");
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));

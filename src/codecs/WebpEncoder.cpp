@@ -6,10 +6,12 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include "platform/Language.h"
+
 namespace plendo::codecs {
 namespace {
 
-constexpr const char* kEncodeFailed = "WebP に変換できません";
+constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "WebP に変換できません");
 
 struct PictureFree {
   void operator()(WebPPicture* p) const { WebPPictureFree(p); }
@@ -83,7 +85,7 @@ std::vector<std::uint8_t> AddChunks(const std::vector<std::uint8_t>& image, cons
 std::vector<std::uint8_t> EncodeWebp(const platform::Bitmap& bitmap, const PhotoEncodeOptions& options) {
   if (bitmap.Empty()) return {};
   if (bitmap.Width() > WEBP_MAX_DIMENSION || bitmap.Height() > WEBP_MAX_DIMENSION)
-    throw EncodeError("WebP の大きさの上限 (16383) を超えています");
+    throw EncodeError(PLENDO_TEXT("Engine", "WebP の大きさの上限 (16383) を超えています"));
   std::vector<std::uint8_t> image = EncodeImage(bitmap, options);
   if (options.icc_profile.empty() && options.exif.empty()) return image;
   return AddChunks(image, options);

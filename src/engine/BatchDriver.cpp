@@ -8,6 +8,7 @@
 #include <deque>
 #include <optional>
 
+#include "engine/EngineTexts.h"
 #include "engine/ConversionPool.h"
 #include "engine/DropFeed.h"
 #include "engine/FileConverter.h"
@@ -143,7 +144,7 @@ bool ResizeEngine::XQTDropItems(ItemFeed& feed) {
 
   running_ = false;
   host_.SetTermCaption(kCaptionEnd, false);
-  host_.SetSizeCaption("出力済 " + std::to_string(output_count_) + " 枚");
+  host_.SetSizeCaption(FillIn(kCountCaption, {std::to_string(output_count_)}));
   host_.Beep();
   return true;
 }

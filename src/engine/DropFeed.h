@@ -12,11 +12,12 @@
 
 #include "engine/BatchItem.h"
 #include "engine/FolderWalk.h"
+#include "platform/Language.h"
 
 namespace plendo::engine {
 
 // Shown for a folder the walk could not read.
-inline constexpr const char* kMsgFolderUnreadable = "このフォルダは\r\n読み込めません";
+inline constexpr const char* kMsgFolderUnreadable = PLENDO_TEXT("Engine", "このフォルダは\r\n読み込めません");
 
 class DropFeed : public ItemFeed {
  public:

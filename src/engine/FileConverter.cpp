@@ -14,6 +14,7 @@
 #include "codecs/JpegEncoder.h"
 #include "codecs/Metafile.h"
 #include "codecs/WebpReader.h"
+#include "engine/EngineTexts.h"
 #include "engine/FilePreview.h"
 #include "engine/OutputEncoding.h"
 #include "engine/OutputFormat.h"
@@ -136,9 +137,9 @@ void FitExifToOutput(exif::TExifInfo& exif, const platform::Bitmap& output, bool
   }
 }
 
-// "サイズ上限を超えています" with the size the lowest quality still takes.
+// The size the lowest quality still takes, in KB.
 std::string OverLimitNote(std::size_t bytes) {
-  return "サイズ上限に収まりません\r\n最低画質で " + std::to_string((bytes + 1023) / 1024) + " KB";
+  return FillIn(kOverLimitNote, {std::to_string((bytes + 1023) / 1024)});
 }
 
 }  // namespace

@@ -25,19 +25,20 @@
 #include "engine/JobParameters.h"
 #include "engine/PanelHost.h"
 #include "engine/ResizeJob.h"
+#include "platform/Language.h"
 #include "settings/AppSettings.h"
 
 namespace plendo::engine {
 
 // Texts the engine shows on the monitor label.
-inline constexpr const char* kMsgNoPreview = "このファイルは\r\nモニタ表示できません";
-inline constexpr const char* kMsgUnprocessable = "このファイルは\r\n処理不能です (^_^;)";
-inline constexpr const char* kMsgWriteError = "書き込みエラー！\r\n出力先に保存できません";
-inline constexpr const char* kMsgTooLarge = "変換サイズが\r\n大きすぎます";
-inline constexpr const char* kMsgNoSize = "変換サイズ 未設定";
-inline constexpr const char* kMsgNoFolder = "画像出力先 未設定";
-inline constexpr const char* kCaptionAbort = "中断";
-inline constexpr const char* kCaptionEnd = "終了";
+inline constexpr const char* kMsgNoPreview = PLENDO_TEXT("Engine", "このファイルは\r\nモニタ表示できません");
+inline constexpr const char* kMsgUnprocessable = PLENDO_TEXT("Engine", "このファイルは\r\n処理不能です (^_^;)");
+inline constexpr const char* kMsgWriteError = PLENDO_TEXT("Engine", "書き込みエラー！\r\n出力先に保存できません");
+inline constexpr const char* kMsgTooLarge = PLENDO_TEXT("Engine", "変換サイズが\r\n大きすぎます");
+inline constexpr const char* kMsgNoSize = PLENDO_TEXT("Engine", "変換サイズ 未設定");
+inline constexpr const char* kMsgNoFolder = PLENDO_TEXT("Engine", "画像出力先 未設定");
+inline constexpr const char* kCaptionAbort = PLENDO_TEXT("Engine", "中断");
+inline constexpr const char* kCaptionEnd = PLENDO_TEXT("Engine", "終了");
 
 // JPEG cannot hold a side longer than this.
 inline constexpr int kMaxJpegSide = 65500;

@@ -19,6 +19,11 @@ enum OutputFormat : std::int32_t {
   kFormatJpeg = 0, kFormatPng = 1, kFormatWebp = 2, kFormatAvif = 3, kFormatJxl = 4,
 };
 
+// The panel's language: Japanese unless chosen otherwise, or the desktop's.
+enum LanguageChoice : std::int32_t {
+  kLanguageJapanese = 0, kLanguageEnglish = 1, kLanguageDesktop = 2,
+};
+
 struct AppSettings {
   std::int32_t XQTMode = 0;        // 0 ALL, 1 EXT
   std::int32_t XQTExt = kTypeJpeg;  // type accepted in EXT mode
@@ -45,6 +50,7 @@ struct AppSettings {
   bool NoLocation = false;         // remove the GPS position from the EXIF carried over
   bool NoEnlarge = false;          // a source already at or below the chosen size keeps its own size
   bool FolderDrop = false;         // a dropped folder's pictures are converted (off: it is refused like any file)
+  std::int32_t Language = kLanguageJapanese;  // the panel's language
 };
 
 }  // namespace plendo::settings

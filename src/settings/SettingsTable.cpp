@@ -3,6 +3,7 @@
 #include <type_traits>
 
 #include "settings/CommaText.h"
+#include "platform/Language.h"
 #include "settings/SettingsStore.h"
 
 namespace plendo::settings {
@@ -66,7 +67,7 @@ std::vector<Entry> MakeTable() {
       {"Status", "WOPath", &P::WOPath},
       {"Status", "OutOrigDir", &A::OutOrigDir, true,
        {.name = "--beside", .group = G::Output,
-        .help = "write beside each source file; existing files are never replaced there"}},
+        .help = PLENDO_TEXT("plendo-batch", "write beside each source file; existing files are never replaced there")}},
       {"Status", "GSize", CustomEntry{ReadSizeSelection, WriteSizeSelection}},
       {"Status", "SaveGSize", CustomEntry{ReadSavedSelection, WriteSavedSelection}},
       {"Status", "RGL", &P::RGL},
@@ -78,59 +79,63 @@ std::vector<Entry> MakeTable() {
       {"Option", "JPEGExt", &A::JPEGExt, true,
        {.name = "--ext", .value_name = "jpg|jpeg|JPG|JPEG",
         .choices = {{"jpg", 0}, {"jpeg", 1}, {"JPG", 2}, {"JPEG", 3}}, .group = G::Output,
-        .help = "extension of the output files"}},
+        .help = PLENDO_TEXT("plendo-batch", "extension of the output files")}},
       {"Option", "Progress", &A::Progress, true,
        {.name = "--progressive", .off_name = "--no-progressive", .group = G::Output,
-        .help = "write progressive JPEGs"}},
+        .help = PLENDO_TEXT("plendo-batch", "write progressive JPEGs")}},
       {"Option", "ExifCopy", &A::ExifCopy, true,
        {.name = "--exif", .off_name = "--no-exif", .group = G::Output,
-        .help = "carry a JPEG source's EXIF data over"}},
+        .help = PLENDO_TEXT("plendo-batch", "carry a JPEG source's EXIF data over")}},
       {"Option", "OverWrite", &A::OverWrite, true,
        {.name = "--overwrite", .off_name = "--skip", .group = G::Output,
-        .help = "replace an existing output file in DIR, or leave it alone"}},
+        .help = PLENDO_TEXT("plendo-batch", "replace an existing output file in DIR, or leave it alone")}},
       {"Option", "Gamma", &A::Gamma, true,
        {.name = "--gamma", .value_name = "L", .low = 0, .high = 3, .group = G::Corrections,
-        .help = "gamma level 0 (none) to 3 (darkest)"}},
+        .help = PLENDO_TEXT("plendo-batch", "gamma level 0 (none) to 3 (darkest)")}},
       {"Option", "SharpNess", &A::SharpNess, true,
        {.name = "--sharpness", .value_name = "L", .low = 0, .high = 3, .group = G::Corrections,
-        .help = "sharpening level 0 (none) to 3 (strongest)"}},
+        .help = PLENDO_TEXT("plendo-batch", "sharpening level 0 (none) to 3 (strongest)")}},
       {"Option", "AddGSMark", &A::AddGSMark, true,
        {.name = "--mark", .off_name = "--no-mark", .group = G::Corrections,
-        .help = "add _g<gamma>s<sharpness> to the output names"}},
+        .help = PLENDO_TEXT("plendo-batch", "add _g<gamma>s<sharpness> to the output names")}},
       {"Option", "AutoEffOFF", &A::AutoEffOFF, true,
        {.name = "--auto-effects-off", .off_name = "--no-auto-effects-off", .group = G::Corrections,
-        .help = "switch gamma and sharpening off at actual size"}},
+        .help = PLENDO_TEXT("plendo-batch", "switch gamma and sharpening off at actual size")}},
       {"Option", "PanelStyle", CustomEntry{ReadPanelStyle, WritePanelStyle}},
       {"Option", "AlphaBlendType", &A::AlphaBlendType},
       {"Option", "AlphaBlendValue", &A::AlphaBlendValue},
       {"Option", "Jobs", &A::Jobs, true,
        {.name = "--jobs", .value_name = "N", .low = 1, .high = 64, .group = G::Other,
-        .help = "convert N files at once (default: one per core)"}},
+        .help = PLENDO_TEXT("plendo-batch", "convert N files at once (default: one per core)")}},
       {"Option", "ToSRGB", &A::ToSrgb, true,
        {.name = "--srgb", .off_name = "--keep-profile", .group = G::Output,
-        .help = "convert colours to sRGB by the source's ICC profile and embed none, or keep the profile"}},
+        .help = PLENDO_TEXT("plendo-batch", "convert colours to sRGB by the source's ICC profile and embed none, "
+                                            "or keep the profile")}},
       {"Option", "OutFormat", &A::OutFormat, true,
        {.name = "--format", .value_name = "jpeg|png|webp|avif|jxl",
         .choices = {{"jpeg", kFormatJpeg}, {"png", kFormatPng}, {"webp", kFormatWebp}, {"avif", kFormatAvif},
                     {"jxl", kFormatJxl}},
-        .group = G::Output, .help = "file format of the outputs (default: the panel's choice, JPEG at first)"}},
+        .group = G::Output,
+        .help = PLENDO_TEXT("plendo-batch", "file format of the outputs (default: the panel's choice, JPEG at first)")}},
       // plendo-batch's --max-file-size takes sizes with units; it is parsed apart.
       {"Option", "MaxFileKB", &A::MaxFileKB},
       {"Option", "NoLocation", &A::NoLocation, true,
        {.name = "--no-location", .off_name = "--keep-location", .group = G::Output,
-        .help = "remove the GPS position from the EXIF data carried over, or keep it"}},
+        .help = PLENDO_TEXT("plendo-batch", "remove the GPS position from the EXIF data carried over, or keep it")}},
       {"Option", "NoEnlarge", &A::NoEnlarge, true,
        {.name = "--no-enlarge", .off_name = "--enlarge", .group = G::Size,
-        .help = "keep a picture whose chosen side is already N or less at its own size (its name still says N), "
-                "or enlarge it to N"}},
+        .help = PLENDO_TEXT("plendo-batch", "keep a picture whose chosen side is already N or less at its own size "
+                                            "(its name still says N), or enlarge it to N")}},
       {"Option", "FolderDrop", &A::FolderDrop},
+      {"Option", "Language", &A::Language},
 
       {"CFORM", "SaveLocate", &A::SaveLocate},
       {"CFORM", "ActivePage", CustomEntry{nullptr, WriteFirstPage}},
 
       {"Secret", "Compress", &A::Compress, false,
        {.name = "--quality", .value_name = "Q", .low = 0, .high = 100, .group = G::Output,
-        .help = "quality 0 to 100 (JPEG's scale; the other lossy formats look alike at the same number)"}},
+        .help = PLENDO_TEXT("plendo-batch", "quality 0 to 100 (JPEG's scale; the other lossy formats look alike at "
+                                            "the same number)")}},
       {"Secret", "GammaStep", &A::GammaStep, false},
   };
 }

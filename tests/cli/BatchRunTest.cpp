@@ -64,8 +64,8 @@ TEST_F(BatchRun, MixedBatchPrintsOneLinePerFileAndFailsWithOne) {
 
   EXPECT_EQ(status, kExitSomeFailed);
   EXPECT_EQ(Out(), (out / "a_w64.jpg").string() + "\n" + (out / "c_v64.jpg").string() +
-                       "\n2 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n出力済 2 枚\n");
-  EXPECT_EQ(Err(), "plendo-batch: " + bad.string() + ": not an image Plendo reads: このファイルは 処理不能です (^_^;)\n");
+                       "\n2 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n2 written\n");
+  EXPECT_EQ(Err(), "plendo-batch: " + bad.string() + ": not an image Plendo reads: This file cannot be converted (^_^;)\n");
   EXPECT_TRUE(test::ProbeJpeg(out / "c_v64.jpg").ok);
 }
 
@@ -78,7 +78,7 @@ TEST_F(BatchRun, AFailureSaysWhyInTheSystemsOrTheDecodersWords) {
   const fs::path locked = Jpeg("locked.jpg");
   test::WriteText(out / "locked_w16.jpg", "earlier");
   fs::permissions(out / "locked_w16.jpg", fs::perms::owner_read);
-  const std::string unprocessable = ": このファイルは 処理不能です (^_^;)\n";
+  const std::string unprocessable = ": This file cannot be converted (^_^;)\n";
   const struct {
     fs::path file;
     std::string line;
@@ -87,7 +87,7 @@ TEST_F(BatchRun, AFailureSaysWhyInTheSystemsOrTheDecodersWords) {
       {in / "folder.jpg", "Is a directory (use -r)\n"},  // refused before any conversion
       {in / "text.jpg", "not an image Plendo reads" + unprocessable},
       {cut, "damaged JPEG data" + unprocessable},
-      {locked, "Permission denied: 書き込みエラー！ 出力先に保存できません\n"},
+      {locked, "Permission denied: Write error! Cannot save the output\n"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", out.string(), c.file.string()}),
@@ -110,7 +110,7 @@ TEST_F(BatchRun, SkippedFilesAreNoFailure) {
   test::WriteText(out / "a_w32.jpg", "earlier");
   EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "32", "--out", out.string(), "--skip", a.string()}),
             kExitOk);
-  EXPECT_EQ(Out(), "0 written, 1 skipped (1 output existed, 0 not of the chosen type), 0 failed\n出力済 0 枚\n");
+  EXPECT_EQ(Out(), "0 written, 1 skipped (1 output existed, 0 not of the chosen type), 0 failed\n0 written\n");
   EXPECT_EQ(Err(), a.string() + ": skipped (the output file exists)\n");
 
   const fs::path b = Jpeg("b.jpg");
@@ -119,7 +119,7 @@ TEST_F(BatchRun, SkippedFilesAreNoFailure) {
             kExitOk);
   EXPECT_EQ(Err(), a.string() + ": skipped (not of the chosen type)\n" + b.string() +
                        ": skipped (not of the chosen type)\n");
-  EXPECT_EQ(Out(), "0 written, 2 skipped (0 output existed, 2 not of the chosen type), 0 failed\n出力済 0 枚\n");
+  EXPECT_EQ(Out(), "0 written, 2 skipped (0 output existed, 2 not of the chosen type), 0 failed\n0 written\n");
 }
 
 TEST_F(BatchRun, ReadsThePanelsSettingsBesideTheProgramAndNeverWritesThem) {
@@ -146,7 +146,7 @@ TEST_F(BatchRun, MissingOutputFolderConvertsNothing) {
   const fs::path a = Jpeg("a.jpg");
   EXPECT_EQ(Run({"--settings", settings_file.string(), "--size", "16", "--out", (dir / "gone").string(), a.string()}),
             kExitSomeFailed);
-  EXPECT_NE(Err().find("出力先フォルダが 存在しません！"), std::string::npos);
+  EXPECT_NE(Err().find("the output folder does not exist"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir / "gone"));
 }
 
@@ -186,7 +186,7 @@ TEST_F(BatchRun, AStopRequestFinishesTheCurrentFileAndReportsTheRest) {
   EXPECT_EQ(test::Listing(out), std::vector<std::string>{"a_w16.jpg"});
   EXPECT_EQ(Err(), b.string() + ": not converted (stopped)\n");
   EXPECT_NE(Out().find("1 written, 0 skipped (0 output existed, 0 not of the chosen type), 0 failed, "
-                       "1 not converted (stopped)\n出力済 1 枚\n"),
+                       "1 not converted (stopped)\n1 written\n"),
             std::string::npos);
 }
 
@@ -210,7 +210,7 @@ TEST_F(BatchRun, RecursiveConvertsACardTreeIntoTheSameTree) {
                                       "101CANON/IMG_0001_w16.jpg"};
   EXPECT_EQ(test::TreeListing(out), tree);
   EXPECT_EQ(Out(), (out / tree[0]).string() + "\n" + (out / tree[1]).string() + "\n" + (out / tree[2]).string() +
-                       "\n出力済 3 枚\n");
+                       "\n3 written\n");
 }
 
 // One list with newlines from a file, one with NULs from the standard input;
@@ -238,7 +238,7 @@ TEST_P(FilesFrom, ReadsTheNamesInOrder) {
   EXPECT_EQ(Run(args), kExitOk);
   std::string expected = (out / "a_w16.jpg").string() + "\n" + (out / "a_w16_2.jpg").string() + "\n";
   if (null_separated) expected += (out / "line\nbreak_w16.jpg").string() + "\n";
-  EXPECT_EQ(Out(), expected + "出力済 " + std::to_string(count) + " 枚\n");
+  EXPECT_EQ(Out(), expected + std::to_string(count) + " written\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Separator, FilesFrom, ::testing::Bool(),
@@ -254,7 +254,7 @@ TEST_F(BatchRun, DryRunWritesNothing) {
             kExitOk);
   EXPECT_EQ(Out(), a.string() + " -> " + (out / "a_w16.jpg").string() + "\n" + b.string() + " -> " +
                        (out / "b_v16.jpg").string() + "\n" + (in / "sub/c.jpg").string() + " -> " +
-                       (out / "c_w16.jpg").string() + "\n出力予定 3 枚\n");
+                       (out / "c_w16.jpg").string() + "\n3 would be written\n");
   EXPECT_EQ(test::TreeListing(dir.Path()), (std::vector<std::string>{"empty.ENV", "in/a.jpg", "in/b.jpg",
                                                                     "in/sub/c.jpg"}));
 }
@@ -268,8 +268,8 @@ TEST_F(BatchRun, QuietAndVerbose) {
   std::vector<std::string> args = base;
   args.push_back("-q");
   EXPECT_EQ(Run(args), kExitSomeFailed);
-  EXPECT_EQ(Out(), "1 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n出力済 1 枚\n");
-  EXPECT_EQ(Err(), "plendo-batch: " + bad.string() + ": not an image Plendo reads: このファイルは 処理不能です (^_^;)\n");
+  EXPECT_EQ(Out(), "1 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n1 written\n");
+  EXPECT_EQ(Err(), "plendo-batch: " + bad.string() + ": not an image Plendo reads: This file cannot be converted (^_^;)\n");
 
   args.back() = "-v";
   EXPECT_EQ(Run(args), kExitSomeFailed);
@@ -341,7 +341,9 @@ TEST_F(BatchSignals, CtrlCEndsTheProgramAsInterruptedAfterTheTally) {
   const int status = InterruptedRun(dir, std::chrono::milliseconds(300), {SIGINT});
   ASSERT_TRUE(WIFSIGNALED(status)) << status;
   EXPECT_EQ(WTERMSIG(status), SIGINT);
-  EXPECT_NE(test::ReadText(dir / "stdout").find("not converted (stopped)\n出力済 "), std::string::npos);
+  const std::string printed = test::ReadText(dir / "stdout");
+  EXPECT_NE(printed.find("not converted (stopped)\n"), std::string::npos);
+  EXPECT_TRUE(printed.ends_with(" written\n")) << printed;  // the count after the tally
   EXPECT_EQ(TempFilesLeft(), std::vector<std::string>{});
 }
 
@@ -366,6 +368,38 @@ TEST(BatchProgram, ExitStatuses) {
   EXPECT_EQ(RunProgram(base + (dir / "missing.jpg").string()), kExitSomeFailed);
   const int full = std::system((std::string(PLENDO_BATCH_PROGRAM) + " --version >/dev/full 2>/dev/null").c_str());
   EXPECT_EQ(WIFEXITED(full) ? WEXITSTATUS(full) : -1, kExitSomeFailed);
+}
+
+// The messages, the tally, the count and --help follow the locale, with no
+// locale installed; the paths scripts read are the same in both languages.
+TEST(BatchProgram, SpeaksTheLanguageOfTheLocale) {
+  test::TempDir dir;
+  test::WriteJpegSource(dir / "a.jpg", 20, 10);
+  test::WriteText(dir / "bad.jpg", "not a picture");
+  test::WriteText(dir / "s.ENV", "");
+  const auto run = [&dir](const std::string& locale, const std::string& args) {
+    const std::string command = "env -u LC_ALL -u LC_MESSAGES -u LANG -u LANGUAGE " + locale + " " +
+                                PLENDO_BATCH_PROGRAM + " " + args + " >" + (dir / "stdout").string() + " 2>" +
+                                (dir / "stderr").string();
+    EXPECT_NE(std::system(command.c_str()), -1);
+    return std::pair{test::ReadText(dir / "stdout"), test::ReadText(dir / "stderr")};
+  };
+  const std::string batch = "--settings " + (dir / "s.ENV").string() + " --size 8 --overwrite --out " +
+                            dir.Path().string() + " " + (dir / "a.jpg").string() + " " + (dir / "bad.jpg").string();
+  const std::string written = (dir / "a_w8.jpg").string() + "\n";
+  const std::string failed = "plendo-batch: " + (dir / "bad.jpg").string() + ": ";
+
+  const auto [english, englishErrors] = run("LC_ALL=C LANGUAGE=ja", batch);
+  EXPECT_EQ(english, written + "1 written, 0 skipped (0 output existed, 0 not of the chosen type), 1 failed\n1 written\n");
+  EXPECT_EQ(englishErrors, failed + "not an image Plendo reads: This file cannot be converted (^_^;)\n");
+  const auto [japanese, japaneseErrors] = run("LC_ALL=C.UTF-8 LANGUAGE=ja", batch);
+  EXPECT_EQ(japanese, written + "出力 1 枚、スキップ 0 枚 (出力済みファイルあり 0、対象外の種類 0)、失敗 1 枚\n出力済 1 枚\n");
+  EXPECT_EQ(japaneseErrors, failed + "Plendo が読める画像ではありません: このファイルは 処理不能です (^_^;)\n");
+
+  EXPECT_NE(run("LANG=ja_JP.UTF-8", "--help").first.find("\n画質補正\n  --gamma L"), std::string::npos);
+  EXPECT_NE(run("LANG=en_US.UTF-8", "--help").first.find("\nCorrections\n  --gamma L"), std::string::npos);
+  EXPECT_EQ(run("LANG=ja_JP.UTF-8", "--bogus").second,
+            "plendo-batch: --bogus というオプションはありません\n使い方は 'plendo-batch --help' で表示されます。\n");
 }
 
 }  // namespace

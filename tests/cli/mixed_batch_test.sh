@@ -29,7 +29,7 @@ pass() {
   [ "$status" -le 1 ] || { cat "$work/stderr" >&2; fail "plendo-batch ended with status $status"; }
   local written
   written=$(grep -c "^$out/.*\.jpg\$" "$work/stdout" || true)
-  [ "$(tail -n 1 "$work/stdout")" = "出力済 $written 枚" ] || fail "the tally: $(tail -n 2 "$work/stdout")"
+  [ "$(tail -n 1 "$work/stdout")" = "$written written" ] || fail "the tally: $(tail -n 2 "$work/stdout")"
   while read -r path; do [ -f "$path" ] || fail "printed but not written: $path"; done < <(grep "^$out/" "$work/stdout")
   echo "$written"
 }

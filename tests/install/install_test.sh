@@ -34,6 +34,6 @@ bin/plendo-batch --size 16 --out "$work/out" "$work/in/photo.jpg" "$work/in/miss
   && fail "a missing file must fail the batch"
 [ "$(identify -format '%wx%h' "$work/out/photo_w16.jpg")" = 16x8 ] || fail "the conversion"
 tail -n 2 "$work/stdout" | head -n 1 | grep -q '^1 written, 0 skipped .*, 1 failed$' || fail "the tally: $(cat "$work/stdout")"
-[ "$(tail -n 1 "$work/stdout")" = "出力済 1 枚" ] || fail "the count"
+[ "$(tail -n 1 "$work/stdout")" = "1 written" ] || fail "the count"
 [ ! -e "$work/config" ] && [ ! -e bin/plendo.ENV ] || fail "plendo-batch wrote settings"
 echo "installed and ran from $work/usr"

@@ -48,6 +48,7 @@ TEST(SettingsStoreTest, FirstStartWithoutAFileGivesEveryDefault) {
   EXPECT_EQ(a.OutFormat, kFormatJpeg);
   EXPECT_EQ(a.MaxFileKB, 0);
   EXPECT_FALSE(a.NoLocation);
+  EXPECT_EQ(a.Language, kLanguageJapanese);  // a file from before the choice reads as Japanese too
 }
 
 TEST(SettingsStoreTest, FullWriteThenReadGivesTheSameValues) {
@@ -57,7 +58,7 @@ TEST(SettingsStoreTest, FullWriteThenReadGivesTheSameValues) {
   a.XQTMode = 1; a.XQTExt = 3; a.XQTDisp = true; a.JPEGExt = 2; a.OutOrigDir = true;
   a.ExifCopy = true; a.OverWrite = false; a.Gamma = 3; a.SharpNess = 2; a.AddGSMark = true;
   a.AutoEffOFF = false; a.Progress = true; a.AlphaBlendType = 2; a.AlphaBlendValue = 77;
-  a.SaveLocate = true; a.SaveGSize = 12;
+  a.SaveLocate = true; a.SaveGSize = 12; a.Language = kLanguageDesktop;
   MainPanelSettings p;
   p.Top = -20; p.Left = 3000; p.WOPath = "/home/太郎/my photos"; p.GSize = 5;
   p.RGL = false; p.RGV = true; p.PanelStyle = 0;
@@ -88,6 +89,7 @@ TEST(SettingsStoreTest, FullWriteThenReadGivesTheSameValues) {
   EXPECT_EQ(s.app.AlphaBlendValue, 77);
   EXPECT_TRUE(s.app.SaveLocate);
   EXPECT_EQ(s.app.SaveGSize, 12);
+  EXPECT_EQ(s.app.Language, kLanguageDesktop);
   // Tuning values are never written, so they come back as defaults.
   EXPECT_EQ(s.app.Compress, 70);
 
@@ -113,7 +115,7 @@ TEST(SettingsStoreTest, EndWriteHasTheFourSectionsInOrderWithActivePageZero) {
       "\nXQTDisp=0\nJPEGExt=0\nProgress=0\nExifCopy=0\nOverWrite=1\nGamma=1\nSharpNess=1\n"
       "AddGSMark=0\nAutoEffOFF=1\nPanelStyle=3\nAlphaBlendType=0\nAlphaBlendValue=180\nJobs=0\nToSRGB=0\n"
       "OutFormat=0\nMaxFileKB=0\nNoLocation=0\n"
-      "NoEnlarge=0\nFolderDrop=0\n");
+      "NoEnlarge=0\nFolderDrop=0\nLanguage=0\n");
   EXPECT_NE(mform, std::string::npos) << text;
   EXPECT_NE(status, std::string::npos) << text;
   EXPECT_NE(option, std::string::npos) << text;

@@ -1,0 +1,28 @@
+# Brings copies of the translation files up to date with the sources, as
+# update_translations would, and fails when that changes them or leaves an
+# entry unfinished: a text added to the code and not translated, or one
+# that has gone from the code and is still in a file.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(failed "")
+foreach(which PANEL BATCH)
+  get_filename_component(name ${${which}_TS} NAME)
+  set(copy ${WORK}/${name})
+  file(COPY_FILE ${${which}_TS} ${copy})
+  execute_process(COMMAND ${LUPDATE} ${${which}} ${copy} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "lupdate failed on ${name}")
+  endif()
+  file(READ ${copy} text)
+  string(REGEX MATCHALL "<source>[^<]*</source>[ \n]*<translation type=\"(unfinished|vanished|obsolete)\"" open "${text}")
+  foreach(entry IN LISTS open)
+    string(APPEND failed "  ${name}: ${entry}\n")
+  endforeach()
+  file(READ ${${which}_TS} original)
+  if(NOT original STREQUAL text AND NOT open)
+    string(APPEND failed "  ${name} differs from what lupdate makes of the sources\n")
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "Translations to finish (cmake --build . --target update_translations):\n${failed}")
+endif()
