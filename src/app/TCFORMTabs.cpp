@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -67,6 +68,16 @@ void FitLabelsInside(QFrame* panel) {
   }
 }
 
+// Six tabs in 312 pixels: the style's room beside each tab's text is
+// halved, so that the last tab is not pushed out of the bar.
+class TightTabStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    const int value = QProxyStyle::pixelMetric(metric, option, widget);
+    return metric == PM_TabBarTabHSpace ? value / 2 : value;
+  }
+};
+
 // A panel with a raised edge inside a lowered one.
 QFrame* InsetPanel(QWidget* parent, const QRect& geometry) {
   auto* frame = new QFrame(parent);
@@ -93,6 +104,9 @@ void TCFORM::CreateControls() {
   // Six tabs share 312 pixels: tight tabs, never scroll arrows.
   PageBASE->setUsesScrollButtons(false);
   PageBASE->tabBar()->setFont(PanelFont(Face::Gothic, 11));
+  auto* tabStyle = new TightTabStyle;
+  tabStyle->setParent(PageBASE->tabBar());  // a widget does not own its style
+  PageBASE->tabBar()->setStyle(tabStyle);
   PageBASE->addTab(CreateModePage(), tr("動作モード"));
   PageBASE->addTab(CreateCorrectionPage(), tr("画質補正"));
   PageBASE->addTab(CreateOutputPage(), tr("出力設定"));
