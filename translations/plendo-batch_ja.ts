@@ -52,10 +52,6 @@
         <translation>すべてのファイル、またはその種類の拡張子のファイルだけを変換する</translation>
     </message>
     <message>
-        <source>convert the files below a FILE that is a folder, in name order, files before folders (hidden entries and links to folders are passed by); with --out their outputs keep the folder&apos;s tree below DIR</source>
-        <translation>フォルダである FILE の中のファイルを名前順に、フォルダより先にファイルを変換する (隠しファイルとフォルダへのリンクは飛ばす)。--out があれば DIR の下に同じフォルダ構成で出力する</translation>
-    </message>
-    <message>
         <source>also convert the files named in LIST, one a line (- reads the standard input)</source>
         <translation>LIST に 1 行 1 つずつ書かれたファイルも変換する (- は標準入力)</translation>
     </message>
@@ -313,6 +309,10 @@ them set LC_ALL=C. The paths printed are the same in every language.
     <message>
         <source>quality 0 to 100 (JPEG&apos;s scale; the other lossy formats look alike at the same number)</source>
         <translation>画質 0 から 100 (JPEG の尺度。他の非可逆形式も同じ数値でほぼ同じ見た目)</translation>
+    </message>
+    <message>
+        <source>convert the files below a FILE that is a folder, in name order, files before folders (hidden entries, links to folders and files not named as pictures are passed by); with --out their outputs keep the folder&apos;s tree below DIR</source>
+        <translation>フォルダである FILE の中のファイルを名前順に、フォルダより先にファイルを変換する (隠しファイル、フォルダへのリンク、画像の名前でないファイルは飛ばす)。--out があれば DIR の下に同じフォルダ構成で出力する</translation>
     </message>
 </context>
 </TS>
