@@ -99,13 +99,28 @@ void EmfPlusPlayer::PlayComment(std::span<const std::uint8_t> records) {
   while (!broken_ && records.size() - at >= 12) {
     const std::uint16_t type = ReadU16LE(records, at), flags = ReadU16LE(records, at + 2);
     const std::uint32_t size = ReadU32LE(records, at + 4), data = ReadU32LE(records, at + 8);
-    if (size < 12 || size > records.size() - at || data > size - 12) {
+    if (size < 12 || size > records.size() - at) {
+      broken_ = true;
+      break;
+    }
+    // A continued object's whole size leads its data; a writer that follows
+    // the format's table literally puts it before the data size instead.
+    std::vector<std::uint8_t> reordered;
+    std::span<const std::uint8_t> body = records.subspan(at + 12, std::min<std::size_t>(data, size - 12));
+    if (type == kObject && (flags & 0x8000) && data != size - 12 && size >= 16 &&
+        ReadU32LE(records, at + 12) == size - 16) {
+      reordered.assign(records.begin() + static_cast<std::ptrdiff_t>(at + 8),
+                       records.begin() + static_cast<std::ptrdiff_t>(at + 12));
+      reordered.insert(reordered.end(), records.begin() + static_cast<std::ptrdiff_t>(at + 16),
+                       records.begin() + static_cast<std::ptrdiff_t>(at + size));
+      body = reordered;
+    } else if (data > size - 12) {
       broken_ = true;
       break;
     }
     gdi_ = type == kGetDc;
     try {
-      Record(type, flags, RecordBytes(records.subspan(at + 12, data)));
+      Record(type, flags, RecordBytes(body));
     } catch (const MetafileError&) {
       broken_ = true;
     }

@@ -71,6 +71,12 @@ const Case kCases[] = {
        p.Add(0x400A, 0, PlusData().U32(3).U32(1).Raw(Rect(20, 20, 40, 40).Data()).Data());
      },
      40, 40, kBlue},
+    {"FillRectsWithBrushInPiecesSizedInTheirHeaders",
+     [](EmfPlusRecords& p) {
+       p.Object(3, 1, test::SolidBrush(kBlue), 4, true);
+       p.Add(0x400A, 0, PlusData().U32(3).U32(1).Raw(Rect(20, 20, 40, 40).Data()).Data());
+     },
+     40, 40, kBlue},
     {"FillPolygonCompressed",
      [](EmfPlusRecords& p) {
        p.Add(0x400C, 0xC000, PlusData().U32(kRed).U32(3).U16(10).U16(10).U16(90).U16(10).U16(10).U16(90).Data());

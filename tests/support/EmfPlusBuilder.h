@@ -105,14 +105,22 @@ class EmfPlusRecords {
   }
   // Object `id` of `type` (1 brush, 2 pen, 3 path, 4 region, 5 image, 6
   // font, 7 string format), in pieces of `piece` bytes, each but the last
-  // in a continued record that gives the whole size.
-  EmfPlusRecords& Object(int id, int type, const Bytes& data, std::size_t piece = SIZE_MAX) {
+  // in a continued record that gives the whole size: first in its data, or
+  // with `size_in_header` between the record size and the data size.
+  EmfPlusRecords& Object(int id, int type, const Bytes& data, std::size_t piece = SIZE_MAX,
+                         bool size_in_header = false) {
     const std::uint16_t flags = static_cast<std::uint16_t>(type << 8 | id);
     std::size_t at = 0;
     while (data.size() - at > piece) {
-      PlusData d;
-      d.U32(static_cast<std::uint32_t>(data.size())).Raw(Bytes(data.begin() + at, data.begin() + at + piece));
-      Add(0x4008, flags | 0x8000, d.Data());
+      const Bytes part(data.begin() + at, data.begin() + at + piece);
+      const auto total = static_cast<std::uint32_t>(data.size()), n = static_cast<std::uint32_t>(piece);
+      if (size_in_header) {
+        PlusData r;
+        r.U16(0x4008).U16(flags | 0x8000).U32(16 + n).U32(total).U32(n).Raw(part);
+        comments_.back().insert(comments_.back().end(), r.Data().begin(), r.Data().end());
+      } else {
+        Add(0x4008, flags | 0x8000, PlusData().U32(total).Raw(part).Data());
+      }
       at += piece;
     }
     return Add(0x4008, flags, Bytes(data.begin() + at, data.end()));
