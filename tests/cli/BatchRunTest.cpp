@@ -297,7 +297,11 @@ TEST_F(BatchRun, AnUnwritableStandardOutputFailsTheRun) {
 // The program on a batch long enough to be interrupted: `signals` are sent
 // `delay` after its start (a second one right after the first). Its wait
 // status.
-int InterruptedRun(const test::TempDir& dir, std::chrono::milliseconds delay, std::vector<int> signals) {
+// Signals the program `delay` after it starts, or, with `once_writing`, once
+// its first output or temporary file is there (a loaded machine may take
+// longer than any fixed delay to reach the conversions).
+int InterruptedRun(const test::TempDir& dir, std::chrono::milliseconds delay, std::vector<int> signals,
+                   bool once_writing = false) {
   std::vector<std::string> args = {PLENDO_BATCH_PROGRAM, "--settings", (dir / "s.ENV").string(), "--size", "3000", "--sharpness", "3",
                                    "--quality", "100", "--out", (dir / "out").string()};
   // Forty files: the same file named forty times would be converted once.
@@ -314,6 +318,8 @@ int InterruptedRun(const test::TempDir& dir, std::chrono::milliseconds delay, st
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return -1;
   std::this_thread::sleep_for(delay);
+  for (int i = 0; once_writing && test::Listing(dir / "out").empty() && i < 3000; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   for (int sig : signals) ::kill(pid, sig);
   int status = 0;
   ::waitpid(pid, &status, 0);
@@ -338,7 +344,7 @@ class BatchSignals : public ::testing::Test {
 };
 
 TEST_F(BatchSignals, CtrlCEndsTheProgramAsInterruptedAfterTheTally) {
-  const int status = InterruptedRun(dir, std::chrono::milliseconds(300), {SIGINT});
+  const int status = InterruptedRun(dir, std::chrono::milliseconds(0), {SIGINT}, true);
   ASSERT_TRUE(WIFSIGNALED(status)) << status;
   EXPECT_EQ(WTERMSIG(status), SIGINT);
   const std::string printed = test::ReadText(dir / "stdout");
