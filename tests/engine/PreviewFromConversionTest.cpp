@@ -59,6 +59,12 @@ const Source kSources[] = {
     {"chart.emf",
      [](const fs::path& p) { fs::copy_file(fs::path(PLENDO_TESTDATA) / "metafiles/libemf2svg/emf/test-001.emf", p); },
      0.0},
+    // Its drawing in EMF+ records only.
+    {"plus.emf",
+     [](const fs::path& p) {
+       fs::copy_file(fs::path(PLENDO_TESTDATA) / "metafiles/libemf2svg/libuemf/test_libuemf_p_ref.emf", p);
+     },
+     0.0},
 };
 
 class PreviewSourceTest : public PreviewFromConversionTest, public ::testing::WithParamInterface<Source> {};
