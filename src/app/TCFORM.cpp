@@ -33,7 +33,6 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-constexpr int kPageCount = 5;
 const QColor kHintGray(128, 128, 128);
 
 // The file the panel reads its entries from: the one it writes to, or while
@@ -94,7 +93,7 @@ void TCFORM::PlaceOnOpening() {
     move(DefaultSettingsPanelPosition(mainPos, screenArea, size() + decoration));
   }
   PageBASE->setCurrentIndex(
-      stored.ActivePage >= 0 && stored.ActivePage < kPageCount ? stored.ActivePage : 0);
+      stored.ActivePage >= 0 && stored.ActivePage < PageBASE->count() ? stored.ActivePage : 0);
 }
 
 void TCFORM::FormCreate() {

@@ -373,12 +373,12 @@ TEST_F(SettingsPanelTest, CloseBoxKeepsTheLastTransparency) {
 TEST_F(SettingsPanelTest, PositionAndTabAreWrittenAtClose) {
   app::TCFORM& p = OpenPanel("[MFORM]\nTop=150\nLeft=160\n");
   EXPECT_EQ(p.pos(), QPoint(260, 270));  // not kept: beside the main panel
-  p.PageBASE->setCurrentIndex(3);
+  p.PageBASE->setCurrentIndex(5);  // the last tab, 形式
   p.move(40, 30);
   form->move(170, 180);
   p.close();
   ClosePanel();
-  EXPECT_EQ(Env("CFORM", "ActivePage"), "3");
+  EXPECT_EQ(Env("CFORM", "ActivePage"), "5");
   EXPECT_EQ(Env("CFORM", "Top"), "30");
   EXPECT_EQ(Env("CFORM", "Left"), "40");
   EXPECT_EQ(Env("MFORM", "Top"), "180");
@@ -388,7 +388,7 @@ TEST_F(SettingsPanelTest, PositionAndTabAreWrittenAtClose) {
   form->Settings().SaveLocate = true;
   app::TCFORM& again = Reopen();
   EXPECT_EQ(again.pos(), QPoint(40, 30));
-  EXPECT_EQ(again.PageBASE->currentIndex(), 3);
+  EXPECT_EQ(again.PageBASE->currentIndex(), 5);
   again.btCancel->click();
   ClosePanel();
   EXPECT_EQ(Env("CFORM", "ActivePage"), "0");
