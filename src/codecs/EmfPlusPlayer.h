@@ -89,4 +89,9 @@ class EmfPlusPlayer {
   bool gdi_ = true, broken_ = false, drew_ = false;
 };
 
+template <class T>
+const T* EmfPlusPlayer::Get(std::uint32_t id) const {
+  return id < objects_.size() ? std::get_if<T>(&objects_[id]) : nullptr;
+}
+
 }  // namespace plendo::codecs::metafile
