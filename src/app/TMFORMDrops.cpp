@@ -11,6 +11,7 @@
 
 #include "app/TMFORM.h"
 #include "engine/ResizeEngine.h"
+#include "platform/MemoryReuse.h"
 #include "preview/HandOver.h"
 
 namespace plendo::app {
@@ -94,6 +95,7 @@ void TMFORM::RunBatch(std::vector<std::filesystem::path> items) {
 
 void TMFORM::BatchFinished(const std::string& error) {
   if (batchThread_.joinable()) batchThread_.join();
+  platform::ReturnFreedMemory();  // the batch kept its buffers for the next file, not for an idle panel
   // The engine has already put the buttons back; say what stopped the batch.
   if (!error.empty()) ShowMonitorMessage(engine::kRed, error);
   if (closeAfterBatch_) {

@@ -22,6 +22,7 @@
 #include "app/ProgramStart.h"
 #include "app/TMFORM.h"
 #include "platform/Beep.h"
+#include "platform/MemoryReuse.h"
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
 
@@ -107,6 +108,7 @@ void BringForward(QWidget& panel) {
 
 int main(int argc, char* argv[]) {
   using namespace plendo;
+  platform::KeepFreedBuffersForReuse();
   const app::PanelCommandLine commandLine = app::ParsePanelCommandLine(argc, argv, CurrentFolder());
   if (!commandLine.error.empty()) {
     std::fprintf(stderr, "plendo: %s\nTry 'plendo --help'.\n", commandLine.error.c_str());

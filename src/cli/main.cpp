@@ -9,6 +9,7 @@
 
 #include "cli/BatchRun.h"
 #include "cli/BatchSignals.h"
+#include "platform/MemoryReuse.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ std::filesystem::path ExecutablePath(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  plendo::platform::KeepFreedBuffersForReuse();
   const plendo::cli::BatchSignals signals;  // before any other thread starts
   std::ios::sync_with_stdio(false);
   plendo::cli::BatchEnvironment environment;
