@@ -197,6 +197,7 @@ class TMFORM : public QWidget, public engine::PanelHost {
   // On the batch's thread: the batch, then word to this thread that it is over.
   void RunBatch(std::vector<std::filesystem::path> items);
   void BatchFinished(const std::string& error);
+  void ReturnMemoryWhenIdle();
   // Stops a running batch and waits for its thread, serving its calls meanwhile.
   void StopAndJoinBatch();
 

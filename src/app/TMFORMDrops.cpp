@@ -95,7 +95,7 @@ void TMFORM::RunBatch(std::vector<std::filesystem::path> items) {
 
 void TMFORM::BatchFinished(const std::string& error) {
   if (batchThread_.joinable()) batchThread_.join();
-  platform::ReturnFreedMemory();  // the batch kept its buffers for the next file, not for an idle panel
+  ReturnMemoryWhenIdle();
   // The engine has already put the buttons back; say what stopped the batch.
   if (!error.empty()) ShowMonitorMessage(engine::kRed, error);
   if (closeAfterBatch_) {
@@ -103,6 +103,16 @@ void TMFORM::BatchFinished(const std::string& error) {
     return;
   }
   if (!waitingFiles_.empty()) ScheduleWaitingFiles(0);
+}
+
+// A batch keeps its freed buffers for the next file, and batches often come
+// one after another; memory goes back to the system only once the panel has
+// sat idle for a while.
+void TMFORM::ReturnMemoryWhenIdle() {
+  constexpr int kIdleMs = 10000;
+  QTimer::singleShot(kIdleMs, this, [this] {
+    if (!BatchUnderWay()) platform::ReturnFreedMemory();
+  });
 }
 
 void TMFORM::StopAndJoinBatch() {

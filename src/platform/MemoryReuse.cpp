@@ -9,9 +9,9 @@ namespace {
 // decoded whole (72 MB) is still mapped and unmapped on its own. 32 MiB is
 // glibc's largest value here.
 constexpr int kMapThreshold = 32 << 20;
-// Free memory at the top of a heap stays there up to this much; the panel
-// trims it after each batch.
-constexpr int kTrimThreshold = 512 << 20;
+// Free memory at the top of a heap stays there up to this much, enough for
+// the largest buffer taken from it; the rest goes back to the system at once.
+constexpr int kTrimThreshold = kMapThreshold;
 
 }  // namespace
 
