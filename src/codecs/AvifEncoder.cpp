@@ -5,22 +5,13 @@
 
 #include <avif/avif.h>
 
+#include "platform/CallFree.h"
 #include "platform/Language.h"
 
 namespace plendo::codecs {
 namespace {
 
 constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "AVIF に変換できません");
-
-struct ImageDestroy {
-  void operator()(avifImage* i) const { avifImageDestroy(i); }
-};
-struct EncoderDestroy {
-  void operator()(avifEncoder* e) const { avifEncoderDestroy(e); }
-};
-struct DataFree {
-  void operator()(avifRWData* d) const { avifRWDataFree(d); }
-};
 
 int Quantizer(int quality) {
   const int q = std::clamp(quality, 0, 100);
@@ -35,7 +26,7 @@ void Check(avifResult result) {
 
 std::vector<std::uint8_t> EncodeAvif(const platform::Bitmap& bitmap, const PhotoEncodeOptions& options) {
   if (bitmap.Empty()) return {};
-  const std::unique_ptr<avifImage, ImageDestroy> image(
+  const std::unique_ptr<avifImage, platform::CallFree<avifImageDestroy>> image(
       avifImageCreate(static_cast<std::uint32_t>(bitmap.Width()), static_cast<std::uint32_t>(bitmap.Height()), 8,
                       AVIF_PIXEL_FORMAT_YUV420));
   if (!image) throw EncodeError(kEncodeFailed);
@@ -58,7 +49,7 @@ std::vector<std::uint8_t> EncodeAvif(const platform::Bitmap& bitmap, const Photo
   rgb.rowBytes = static_cast<std::uint32_t>(bitmap.Width()) * (alpha ? 4 : 3);
   Check(avifImageRGBToYUV(image.get(), &rgb));
 
-  const std::unique_ptr<avifEncoder, EncoderDestroy> encoder(avifEncoderCreate());
+  const std::unique_ptr<avifEncoder, platform::CallFree<avifEncoderDestroy>> encoder(avifEncoderCreate());
   if (!encoder) throw EncodeError(kEncodeFailed);
   encoder->codecChoice = AVIF_CODEC_CHOICE_AOM;
   encoder->maxThreads = 1;  // the batch already runs one file per core
@@ -66,7 +57,7 @@ std::vector<std::uint8_t> EncodeAvif(const platform::Bitmap& bitmap, const Photo
   encoder->minQuantizer = encoder->maxQuantizer = Quantizer(options.quality);
   encoder->minQuantizerAlpha = encoder->maxQuantizerAlpha = Quantizer(options.quality);
   avifRWData output = AVIF_DATA_EMPTY;
-  const std::unique_ptr<avifRWData, DataFree> output_owner(&output);
+  const std::unique_ptr<avifRWData, platform::CallFree<avifRWDataFree>> output_owner(&output);
   Check(avifEncoderWrite(encoder.get(), image.get(), &output));
   return std::vector<std::uint8_t>(output.data, output.data + output.size);
 }

@@ -12,16 +12,13 @@
 #include "codecs/HeifReader.h"
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs {
 namespace {
 
 using platform::Bitmap;
 using platform::PixelFormat;
-
-struct DecoderDestroy {
-  void operator()(avifDecoder* d) const { avifDecoderDestroy(d); }
-};
 
 // RGB pixels that libavif allocates; freed with the holder.
 struct RgbPixels {
@@ -83,7 +80,7 @@ bool NamesAvif(std::span<const std::uint8_t> bytes) {
 }
 
 Bitmap DecodeAvif(std::span<const std::uint8_t> bytes) {
-  const std::unique_ptr<avifDecoder, DecoderDestroy> decoder(avifDecoderCreate());
+  const std::unique_ptr<avifDecoder, platform::CallFree<avifDecoderDestroy>> decoder(avifDecoderCreate());
   if (!decoder) throw std::bad_alloc();
   decoder->imageSizeLimit = static_cast<std::uint32_t>(std::min<std::size_t>(Bitmap::kMaxBytes / 4, AVIF_DEFAULT_IMAGE_SIZE_LIMIT));
   decoder->strictFlags = AVIF_STRICT_DISABLED;

@@ -6,13 +6,11 @@
 
 #include "codecs/EmfPlusObjects.h"
 #include "codecs/MetafileCanvas.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs::metafile::plus {
 
-struct PatternDeleter {
-  void operator()(cairo_pattern_t* p) const { cairo_pattern_destroy(p); }
-};
-using PatternPtr = std::unique_ptr<cairo_pattern_t, PatternDeleter>;
+using PatternPtr = std::unique_ptr<cairo_pattern_t, platform::CallFree<cairo_pattern_destroy>>;
 
 PatternPtr SolidSource(Argb colour);
 // `to_picture`: the brush's world units to picture pixels; `cell`: picture

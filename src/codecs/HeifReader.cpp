@@ -14,6 +14,7 @@
 #include "codecs/HeifBoxes.h"
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs {
 namespace {
@@ -36,21 +37,10 @@ class Library {
 
 void EnsureLibrary() { static const Library library; }
 
-struct ContextFree {
-  void operator()(heif_context* c) const { heif_context_free(c); }
-};
-struct HandleRelease {
-  void operator()(const heif_image_handle* h) const { heif_image_handle_release(h); }
-};
-struct ImageRelease {
-  void operator()(const heif_image* i) const { heif_image_release(i); }
-};
-struct OptionsFree {
-  void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
-};
-using Context = std::unique_ptr<heif_context, ContextFree>;
-using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
-using Image = std::unique_ptr<heif_image, ImageRelease>;
+using Context = std::unique_ptr<heif_context, platform::CallFree<heif_context_free>>;
+using Handle = std::unique_ptr<heif_image_handle, platform::CallFree<heif_image_handle_release>>;
+using Image = std::unique_ptr<heif_image, platform::CallFree<heif_image_release>>;
+using Options = std::unique_ptr<heif_decoding_options, platform::CallFree<heif_decoding_options_free>>;
 
 void Check(const heif_error& error, const char* step) {
   if (error.code != heif_error_Ok) throw HeifError(std::string("HEIF: ") + step + ": " + error.message);
@@ -214,7 +204,7 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> bytes) {
   const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
   const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
                                   : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
-  const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+  const Options options(heif_decoding_options_alloc());
   if (!options) throw std::bad_alloc();
   options->ignore_transformations = 0;
   options->convert_hdr_to_8bit = 0;  // we round; libheif would shift

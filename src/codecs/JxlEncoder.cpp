@@ -6,16 +6,13 @@
 
 #include <jxl/encode.h>
 
+#include "platform/CallFree.h"
 #include "platform/Language.h"
 
 namespace plendo::codecs {
 namespace {
 
 constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "JPEG XL に変換できません");
-
-struct EncoderDestroy {
-  void operator()(JxlEncoder* e) const { JxlEncoderDestroy(e); }
-};
 
 void Check(JxlEncoderStatus status) {
   if (status != JXL_ENC_SUCCESS) throw EncodeError(kEncodeFailed);
@@ -29,8 +26,8 @@ float Distance(int quality) {
 
 // The Exif box holds a 4-byte offset to the TIFF header, then the block.
 std::vector<std::uint8_t> ExifBox(std::span<const std::uint8_t> tiff) {
-  std::vector<std::uint8_t> box(4 + tiff.size(), 0);
-  std::copy(tiff.begin(), tiff.end(), box.begin() + 4);
+  std::vector<std::uint8_t> box(4, 0);
+  box.insert(box.end(), tiff.begin(), tiff.end());
   return box;
 }
 
@@ -55,7 +52,7 @@ std::vector<std::uint8_t> Drain(JxlEncoder* encoder) {
 
 std::vector<std::uint8_t> EncodeJxl(const platform::Bitmap& bitmap, const PhotoEncodeOptions& options) {
   if (bitmap.Empty()) return {};
-  const std::unique_ptr<JxlEncoder, EncoderDestroy> owner(JxlEncoderCreate(nullptr));
+  const std::unique_ptr<JxlEncoder, platform::CallFree<JxlEncoderDestroy>> owner(JxlEncoderCreate(nullptr));
   JxlEncoder* encoder = owner.get();
   if (!encoder) throw EncodeError(kEncodeFailed);
   const bool alpha = HasTransparency(bitmap);

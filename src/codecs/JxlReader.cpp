@@ -13,6 +13,7 @@
 #include "codecs/HdrToSdr.h"
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs {
 namespace {
@@ -20,11 +21,7 @@ namespace {
 using platform::Bitmap;
 using platform::PixelFormat;
 
-struct DecoderDestroy {
-  void operator()(JxlDecoder* d) const { JxlDecoderDestroy(d); }
-};
-
-using Decoder = std::unique_ptr<JxlDecoder, DecoderDestroy>;
+using Decoder = std::unique_ptr<JxlDecoder, platform::CallFree<JxlDecoderDestroy>>;
 
 // Far more than any real EXIF block or colour profile; only a hostile box
 // length is refused.

@@ -11,6 +11,7 @@
 #include "codecs/EmfPlayer.h"
 #include "codecs/MetafileCanvas.h"
 #include "codecs/WmfPlayer.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs {
 namespace {
@@ -89,13 +90,6 @@ MetafileSize NaturalSize(const Parsed& p) {
   return {Side(w), Side(hh)};
 }
 
-struct SurfaceDeleter {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-  void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-
 double PatternScale(const Parsed& p, double width) {
   if (!p.emf) return 1;
   return std::max(width / (p.emf_header.FrameWidth() * p.emf_header.DevicePerMmX() / 100), 1e-3);
@@ -103,7 +97,7 @@ double PatternScale(const Parsed& p, double width) {
 
 PlayResult Play(std::span<const std::uint8_t> bytes, const Parsed& p, cairo_surface_t* surface, int x0, int y0,
                 double width, double height, EmfMode mode, int depth) {
-  std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface));
+  std::unique_ptr<cairo_t, platform::CallFree<cairo_destroy>> cr(cairo_create(surface));
   MetafileCanvas canvas(cr.get(), x0, y0, PatternScale(p, width));
   return p.emf ? PlayEmf(bytes, p.emf_header, canvas, width, height, mode, depth)
                : PlayWmf(bytes, p.wmf_header, canvas, width, height);
@@ -132,7 +126,8 @@ PlayResult PlayChosen(std::span<const std::uint8_t> bytes, const Parsed& p, cair
 // One tile of the target: copied into a cairo surface, drawn, copied back.
 PlayResult DrawTile(std::span<const std::uint8_t> bytes, const Parsed& p, platform::Bitmap& target, int x0, int y0,
                     int w, int h, double width, double height, MetafileRecords records = MetafileRecords::Chosen) {
-  std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
+  std::unique_ptr<cairo_surface_t, platform::CallFree<cairo_surface_destroy>> surface(
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) throw std::bad_alloc();
   unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
@@ -178,7 +173,7 @@ SurfacePtr DrawNestedMetafile(std::span<const std::uint8_t> bytes, int width, in
     SurfacePtr surface = AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
     const auto clear = [&] {
-      std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
+      std::unique_ptr<cairo_t, platform::CallFree<cairo_destroy>> cr(cairo_create(surface.get()));
       cairo_set_operator(cr.get(), CAIRO_OPERATOR_CLEAR);
       cairo_paint(cr.get());
     };

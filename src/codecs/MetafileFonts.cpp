@@ -1,4 +1,5 @@
 #include "codecs/MetafileFonts.h"
+#include "platform/CallFree.h"
 
 #include <algorithm>
 #include <cctype>
@@ -36,10 +37,6 @@ const char* LanguageOf(std::uint8_t charset) {
   }
 }
 
-struct PatternDeleter {
-  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-};
-
 }  // namespace
 
 std::string FamilyFor(const Font& font) {
@@ -63,7 +60,7 @@ FontFallback::Candidates& FontFallback::CandidatesFor(const Key& key) {
   auto it = sets_.find(key);
   if (it != sets_.end()) return it->second;
   Candidates& c = sets_[key];
-  std::unique_ptr<FcPattern, PatternDeleter> pattern(FcPatternCreate());
+  std::unique_ptr<FcPattern, platform::CallFree<FcPatternDestroy>> pattern(FcPatternCreate());
   if (!pattern) return c;
   const auto& [family, bold, italic, language] = key;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));

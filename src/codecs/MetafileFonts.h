@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "codecs/MetafileState.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs::metafile {
 
@@ -31,11 +32,8 @@ class FontFallback {
   const std::string& FamilyWith(char32_t c, const std::string& family, const Font& font);
 
  private:
-  struct FontSetDeleter {
-    void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
-  };
   struct Candidates {
-    std::unique_ptr<FcFontSet, FontSetDeleter> fonts;
+    std::unique_ptr<FcFontSet, platform::CallFree<FcFontSetDestroy>> fonts;
     std::unordered_map<char32_t, std::string> found;
   };
   // Family, bold, italic, language.

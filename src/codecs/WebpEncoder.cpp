@@ -7,6 +7,7 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include "platform/CallFree.h"
 #include "platform/Language.h"
 
 namespace plendo::codecs {
@@ -14,12 +15,6 @@ namespace {
 
 constexpr const char* kEncodeFailed = PLENDO_TEXT("Engine", "WebP に変換できません");
 
-struct PictureFree {
-  void operator()(WebPPicture* p) const { WebPPictureFree(p); }
-};
-struct MuxDelete {
-  void operator()(WebPMux* m) const { WebPMuxDelete(m); }
-};
 // libwebp hands the coded bytes over piece by piece; they go straight into
 // one vector, sized up front so that it seldom grows.
 int AppendTo(const std::uint8_t* data, std::size_t size, const WebPPicture* picture) {
@@ -42,7 +37,7 @@ std::vector<std::uint8_t> EncodeImage(const platform::Bitmap& bitmap, const Phot
 
   WebPPicture picture;
   if (!WebPPictureInit(&picture)) throw EncodeError(kEncodeFailed);
-  const std::unique_ptr<WebPPicture, PictureFree> picture_owner(&picture);
+  const std::unique_ptr<WebPPicture, platform::CallFree<WebPPictureFree>> picture_owner(&picture);
   picture.use_argb = options.lossless ? 1 : 0;
   picture.width = bitmap.Width();
   picture.height = bitmap.Height();
@@ -69,7 +64,7 @@ std::vector<std::uint8_t> EncodeImage(const platform::Bitmap& bitmap, const Phot
 
 // Wraps the bare image with its ICCP and EXIF chunks.
 std::vector<std::uint8_t> AddChunks(const std::vector<std::uint8_t>& image, const PhotoEncodeOptions& options) {
-  const std::unique_ptr<WebPMux, MuxDelete> mux(WebPMuxNew());
+  const std::unique_ptr<WebPMux, platform::CallFree<WebPMuxDelete>> mux(WebPMuxNew());
   if (!mux) throw EncodeError(kEncodeFailed);
   const WebPData data{image.data(), image.size()};
   if (WebPMuxSetImage(mux.get(), &data, 0) != WEBP_MUX_OK) throw EncodeError(kEncodeFailed);

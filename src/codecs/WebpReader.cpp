@@ -10,22 +10,13 @@
 
 #include "codecs/PhotoPixels.h"
 #include "platform/BitmapError.h"
+#include "platform/CallFree.h"
 
 namespace plendo::codecs {
 namespace {
 
 using platform::Bitmap;
 using platform::PixelFormat;
-
-struct DemuxDelete {
-  void operator()(WebPDemuxer* d) const { WebPDemuxDelete(d); }
-};
-struct AnimDecoderDelete {
-  void operator()(WebPAnimDecoder* d) const { WebPAnimDecoderDelete(d); }
-};
-struct ChunkRelease {
-  void operator()(WebPChunkIterator* i) const { WebPDemuxReleaseChunkIterator(i); }
-};
 
 [[noreturn]] void Fail(const char* why) { throw WebpError(std::string("WebP: ") + why); }
 
@@ -76,7 +67,8 @@ Bitmap DecodeFirstFrame(std::span<const std::uint8_t> bytes) {
   if (!WebPAnimDecoderOptionsInit(&options)) Fail("library mismatch");
   options.color_mode = MODE_BGRA;
   options.use_threads = 0;
-  const std::unique_ptr<WebPAnimDecoder, AnimDecoderDelete> decoder(WebPAnimDecoderNew(&data, &options));
+  const std::unique_ptr<WebPAnimDecoder, platform::CallFree<WebPAnimDecoderDelete>> decoder(
+      WebPAnimDecoderNew(&data, &options));
   if (!decoder) Fail("damaged animation");
   WebPAnimInfo info{};
   if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) Fail("damaged animation");
@@ -92,11 +84,11 @@ Bitmap DecodeFirstFrame(std::span<const std::uint8_t> bytes) {
 // A chunk of the extended format by its four letters, copied out.
 std::vector<std::uint8_t> ReadChunk(std::span<const std::uint8_t> bytes, const char* fourcc) {
   const WebPData data{bytes.data(), bytes.size()};
-  const std::unique_ptr<WebPDemuxer, DemuxDelete> demux(WebPDemux(&data));
+  const std::unique_ptr<WebPDemuxer, platform::CallFree<WebPDemuxDelete>> demux(WebPDemux(&data));
   if (!demux) return {};
   WebPChunkIterator chunk{};
   if (!WebPDemuxGetChunk(demux.get(), fourcc, 1, &chunk)) return {};
-  const std::unique_ptr<WebPChunkIterator, ChunkRelease> release(&chunk);
+  const std::unique_ptr<WebPChunkIterator, platform::CallFree<WebPDemuxReleaseChunkIterator>> release(&chunk);
   return {chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size};
 }
 

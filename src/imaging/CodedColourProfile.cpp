@@ -6,6 +6,8 @@
 
 #include <lcms2.h>
 
+#include "platform/CallFree.h"
+
 namespace plendo::imaging {
 namespace {
 
@@ -38,16 +40,7 @@ bool Usable(const codecs::CodedColour& c) {
   return true;
 }
 
-struct CurveFree {
-  void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
-};
-struct ProfileClose {
-  void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-struct MluFree {
-  void operator()(cmsMLU* mlu) const { cmsMLUfree(mlu); }
-};
-using Curve = std::unique_ptr<cmsToneCurve, CurveFree>;
+using Curve = std::unique_ptr<cmsToneCurve, platform::CallFree<cmsFreeToneCurve>>;
 
 // The curve for an H.273 transfer number; nullopt for the HDR and log
 // curves. The video curves (BT.709, BT.601, BT.2020 and their kin) are
@@ -92,10 +85,11 @@ std::vector<std::uint8_t> ProfileForCodedColour(const codecs::CodedColour& colou
                                   {colour.green_x, colour.green_y, 1.0},
                                   {colour.blue_x, colour.blue_y, 1.0}};
   cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
-  const std::unique_ptr<void, ProfileClose> profile(cmsCreateRGBProfile(&white, &primaries, curves));
+  const std::unique_ptr<void, platform::CallFree<cmsCloseProfile>> profile(
+      cmsCreateRGBProfile(&white, &primaries, curves));
   if (!profile) return {};
   cmsSetProfileVersion(profile.get(), 2.1);
-  const std::unique_ptr<cmsMLU, MluFree> description(cmsMLUalloc(nullptr, 1));
+  const std::unique_ptr<cmsMLU, platform::CallFree<cmsMLUfree>> description(cmsMLUalloc(nullptr, 1));
   if (!description || !cmsMLUsetASCII(description.get(), "en", "US", NameFor(colour)) ||
       !cmsWriteTag(profile.get(), cmsSigProfileDescriptionTag, description.get()))
     return {};

@@ -12,6 +12,7 @@
 #include "imaging/ContainerMetadata.h"
 #include "imaging/ImageFormat.h"
 #include "imaging/TiffDecoder.h"
+#include "platform/CallFree.h"
 
 namespace plendo::imaging {
 namespace {
@@ -91,13 +92,6 @@ Bytes PngProfile(std::span<const std::uint8_t> bytes) {
   return {};
 }
 
-struct ProfileCloser {
-  void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-struct TransformDeleter {
-  void operator()(void* transform) const { cmsDeleteTransform(transform); }
-};
-
 }  // namespace
 
 std::vector<std::uint8_t> ReadIccProfile(std::span<const std::uint8_t> bytes) {
@@ -120,12 +114,12 @@ bool DescribesRgb(std::span<const std::uint8_t> profile) {
 bool ConvertToSrgb(platform::Bitmap& bitmap, std::span<const std::uint8_t> profile) {
   const bool alpha = bitmap.Format() == platform::PixelFormat::Bgra32;
   if ((!alpha && bitmap.Format() != platform::PixelFormat::Bgr24) || profile.empty()) return false;
-  const std::unique_ptr<void, ProfileCloser> from(
+  const std::unique_ptr<void, platform::CallFree<cmsCloseProfile>> from(
       cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
   if (!from || cmsGetColorSpace(from.get()) != cmsSigRgbData) return false;
-  const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
+  const std::unique_ptr<void, platform::CallFree<cmsCloseProfile>> srgb(cmsCreate_sRGBProfile());
   if (!srgb) return false;
-  const std::unique_ptr<void, TransformDeleter> transform(
+  const std::unique_ptr<void, platform::CallFree<cmsDeleteTransform>> transform(
       alpha ? cmsCreateTransform(from.get(), TYPE_BGRA_8, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_COPY_ALPHA)
             : cmsCreateTransform(from.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0));
   if (!transform) return false;

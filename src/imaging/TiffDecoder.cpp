@@ -11,6 +11,7 @@
 #include "imaging/DecodeError.h"
 #include "imaging/MemoryInput.h"
 #include "imaging/TiffSamples.h"
+#include "platform/CallFree.h"
 
 namespace plendo::imaging {
 namespace {
@@ -44,25 +45,20 @@ void UnmapProc(thandle_t, tdata_t, toff_t) {}
 // Errors and warnings are not printed; a failure shows as a return value.
 int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-struct TiffCloser {
-  void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-struct OptionsFree {
-  void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
+using Tiff = std::unique_ptr<TIFF, platform::CallFree<TIFFClose>>;
 
 [[noreturn]] void Fail(const char* why) { throw DecodeError(std::string("TIFF: ") + why); }
 
 // The first directory of a TIFF in memory, quiet, with allocations capped;
 // `input` must outlive it.
-std::unique_ptr<TIFF, TiffCloser> Open(MemoryInput& input) {
-  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
+Tiff Open(MemoryInput& input) {
+  const std::unique_ptr<TIFFOpenOptions, platform::CallFree<TIFFOpenOptionsFree>> options(TIFFOpenOptionsAlloc());
   if (!options) Fail("out of memory");
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(Bitmap::kMaxBytes));
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
-  std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("source", "rm", &input, ReadProc, WriteProc, SeekProc,
-                                                          CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+  Tiff tif(TIFFClientOpenExt("source", "rm", &input, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc, MapProc,
+                               UnmapProc, options.get()));
   if (!tif) Fail("damaged header");
   return tif;
 }
@@ -111,22 +107,15 @@ bool IsLab(std::uint16_t photometric) {
   return photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB;
 }
 
-struct ProfileCloser {
-  void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-struct TransformDeleter {
-  void operator()(void* transform) const { cmsDeleteTransform(transform); }
-};
-
 // `bitmap` holds straight Bgra32 whose blue, green and red bytes are b*, a*
 // and L*; they become sRGB, alpha stays.
 void LabToSrgb(Bitmap& bitmap, bool signed_ab) {
-  const std::unique_ptr<void, ProfileCloser> lab(cmsCreateLab4Profile(nullptr));  // D50
-  const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
+  const std::unique_ptr<void, platform::CallFree<cmsCloseProfile>> lab(cmsCreateLab4Profile(nullptr));  // D50
+  const std::unique_ptr<void, platform::CallFree<cmsCloseProfile>> srgb(cmsCreate_sRGBProfile());
   if (!lab || !srgb) Fail("out of memory");
   constexpr cmsUInt32Number kLabInBgra =
       COLORSPACE_SH(PT_Lab) | EXTRA_SH(1) | CHANNELS_SH(3) | BYTES_SH(1) | DOSWAP_SH(1) | SWAPFIRST_SH(1);
-  const std::unique_ptr<void, TransformDeleter> transform(cmsCreateTransform(
+  const std::unique_ptr<void, platform::CallFree<cmsDeleteTransform>> transform(cmsCreateTransform(
       lab.get(), kLabInBgra, srgb.get(), TYPE_BGRA_8, INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_COPY_ALPHA));
   if (!transform) Fail("out of memory");
   for (int y = 0; y < bitmap.Height(); ++y) {
@@ -190,7 +179,7 @@ Bitmap Upright(Bitmap stored, std::uint16_t orientation) {
 Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
   static_assert(std::endian::native == std::endian::little, "the RGBA raster is read byte by byte");
   MemoryInput input{bytes.data(), bytes.size()};
-  const std::unique_ptr<TIFF, TiffCloser> tif = Open(input);
+  const Tiff tif = Open(input);
 
   std::uint32_t width = 0, height = 0;
   if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
@@ -227,7 +216,7 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> ReadTiffIccProfile(std::span<const std::uint8_t> bytes) {
   try {
     MemoryInput input{bytes.data(), bytes.size()};
-    const std::unique_ptr<TIFF, TiffCloser> tif = Open(input);
+    const Tiff tif = Open(input);
     std::uint32_t length = 0;
     void* data = nullptr;
     if (!TIFFGetField(tif.get(), TIFFTAG_ICCPROFILE, &length, &data) || data == nullptr) return {};
