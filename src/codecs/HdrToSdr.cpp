@@ -122,16 +122,28 @@ std::vector<float> DisplayLight(const std::uint16_t* samples, int width, int hei
   return light;
 }
 
+// The level all but one pixel in a thousand stay under: lossy coding rings
+// above a picture's true highlights, and one such pixel would set the peak
+// and dim all the rest. The few brighter ones become the SDR peak, their hue
+// kept.
+float Peak(const std::vector<float>& light) {
+  std::vector<float> brightest(light.size() / 3);
+  for (std::size_t i = 0; i < brightest.size(); ++i)
+    brightest[i] = std::max({light[3 * i], light[3 * i + 1], light[3 * i + 2]});
+  if (brightest.empty()) return 0;
+  const auto at = brightest.begin() + static_cast<std::ptrdiff_t>(static_cast<double>(brightest.size() - 1) * 0.999);
+  std::nth_element(brightest.begin(), at, brightest.end());
+  return *at;
+}
+
 }  // namespace
 
 platform::Bitmap HdrToSdr(const std::uint16_t* samples, int width, int height, int channels, std::size_t stride,
                           const CodedColour& coding) {
   const std::vector<float> light = DisplayLight(samples, width, height, channels, stride, coding.transfer);
-  float peak = 0;
-  for (std::size_t i = 0; i < light.size(); i += 3) peak = std::max({peak, light[i], light[i + 1], light[i + 2]});
   // The roll-off runs from the picture's own peak; a picture no brighter
   // than the SDR peak is only rescaled.
-  const double source_peak = std::max<double>(peak, kSdrPeakNits);
+  const double source_peak = std::max<double>(Peak(light), kSdrPeakNits);
   const double peak_pq = NitsToPq(source_peak);
   const double target = NitsToPq(kSdrPeakNits) / peak_pq;
   const Matrix to_srgb = ToSrgbPrimaries(coding);
@@ -147,7 +159,7 @@ platform::Bitmap HdrToSdr(const std::uint16_t* samples, int width, int height, i
       const double brightest = std::max({in[0], in[1], in[2]});
       double scale = 0;
       if (brightest > 0) {
-        const double mapped = Eetf(NitsToPq(brightest) / peak_pq, target) * peak_pq;
+        const double mapped = Eetf(std::min(NitsToPq(brightest) / peak_pq, 1.0), target) * peak_pq;
         scale = PqToNits(mapped) / brightest / kSdrPeakNits;
       }
       double rgb[3];

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "codecs/HdrToSdr.h"
 #include "codecs/PhotoPixels.h"
 #include "codecs/WebpReader.h"
 #include "imaging/Graphics.h"
@@ -126,6 +127,19 @@ TEST(PhotoDecode, HdrPicturesLookLikeTheirSdrTwin) {
     const Bitmap decoded = DecodeImage(test::ReadPhoto(file));
     EXPECT_GE(test::Psnr(decoded, sdr), kHdrTwinPsnr) << file;
   }
+}
+
+// Lossy coding rings above a picture's highlights; a few such pixels must not
+// set the peak that the whole picture is scaled down from.
+TEST(PhotoDecode, AFewOvershootingPixelsLeaveHdrWhiteWhite) {
+  constexpr std::uint16_t kPqWhite = 38057;      // 203 nits, HDR reference white
+  constexpr std::uint16_t kPqOvershoot = 49271;  // 1000 nits
+  constexpr int kSide = 100;
+  std::vector<std::uint16_t> samples(kSide * kSide * 3, kPqWhite);
+  for (int i = 0; i < 5; ++i) std::fill_n(samples.begin() + i * 3 * 97, 3, kPqOvershoot);
+  const codecs::CodedColour bt709_pq{0.64, 0.33, 0.30, 0.60, 0.15, 0.06, 0.3127, 0.3290, codecs::kTransferPq};
+  const Bitmap sdr = codecs::HdrToSdr(samples.data(), kSide, kSide, 3, kSide * 3, bt709_pq);
+  EXPECT_GE(sdr.PixelAt(kSide - 1, kSide - 1).g, 253);
 }
 
 // Files written by others whose layout once chose the wrong picture or none:
